@@ -1,0 +1,61 @@
+#pragma once
+// The ".wad" format: a signed 32-bit little-endian entry count, a directory of
+// 136-byte records (128-byte NUL-padded name, offset, size), and each entry's
+// data at its absolute offset. The program holds one WadArchive that every
+// operation shares.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/ContentsList.h"
+
+namespace skarvel {
+
+inline constexpr std::int64_t kWadHeaderSize = 4;
+inline constexpr std::int64_t kWadRecordSize = 136;
+inline constexpr std::size_t kWadNameSize = 128;
+inline constexpr std::int64_t kWadMaxPosition = 2147483647;  // the largest signed 32-bit value
+
+// One directory record, byte for byte as in the file (on a little-endian host).
+struct WadDirEntry {
+  char Name[kWadNameSize];  // raw field: the name, then NUL bytes (or none at 128 bytes)
+  std::int32_t Offset;
+  std::int32_t Size;
+};
+static_assert(sizeof(WadDirEntry) == kWadRecordSize, "a directory record is exactly 136 bytes");
+
+// The name of a record: its field up to the first NUL, or all 128 bytes.
+std::string EntryName(const WadDirEntry& entry);
+// Puts name into the field, NUL-padded; refuses (RefusedError) a name over 128 bytes.
+void SetEntryName(WadDirEntry& entry, std::string_view name);
+
+struct WadArchive {
+  std::int32_t Count = 0;
+  std::vector<WadDirEntry> Entries;  // resized with zero-filled records
+  std::vector<std::string> Payloads;  // element i holds the data of record i
+
+  // Resize the two arrays, keeping existing elements and zero-filling new ones.
+  void ResizeEntries(std::size_t n);
+  void ResizePayloads(std::size_t n);
+};
+
+// Sets Count and Entries from the archive at path; leaves Payloads alone.
+// A malformed archive raises FormatError before anything out of proportion to the
+// file's length is allocated.
+void LoadWadDirectory(WadArchive& wad, const std::string& path);
+// Sets Count, Entries and Payloads from the archive at path.
+void LoadWadArchive(WadArchive& wad, const std::string& path);
+// The data of entry index, located by the shared Entries.
+std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::int32_t index);
+// Writes the archive from the first count records and payloads, crash-safely:
+// the file at path is either the old one or the complete new one.
+void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count);
+
+// The contents row of a record: file name;folder;size;index.
+std::string ContentsRow(const WadDirEntry& entry, std::int32_t index);
+// Lists the archive that archiveText names into list (nothing happens when the
+// text begins with ".." or names no file).
+void CreateFileList(WadArchive& wad, const std::string& archiveText, ContentsList& list);
+
+}  // namespace skarvel

@@ -1,0 +1,32 @@
+#pragma once
+// The edges between the internal form of texts and paths and the outside world.
+//
+// Inside, every text is a byte string in Windows-1252 and every path uses "\" as
+// its only separator, on every platform. On POSIX the OS, the terminal and Qt
+// speak UTF-8 with "/" paths, so texts are converted where they cross; on
+// Windows the path conversions are the identity.
+#include <string>
+#include <string_view>
+
+namespace skarvel {
+
+// Windows-1252 bytes to UTF-8. Total: the five bytes that Windows-1252 leaves
+// undefined map to the C1 control characters of the same value, as Windows does.
+std::string Cp1252ToUtf8(std::string_view text);
+
+// UTF-8 to Windows-1252. Throws RefusedError naming the text when it holds a
+// character that Windows-1252 cannot hold or is not valid UTF-8.
+std::string Utf8ToCp1252(std::string_view text);
+
+// A text for the user (message, caption, row) in the terminal's or toolkit's form.
+std::string ToDisplayText(std::string_view internal);
+// A text typed by the user, in internal form.
+std::string FromDisplayText(std::string_view display);
+
+// A path from the user or the OS ("/" separators, UTF-8 on POSIX) in internal form.
+// Throws RefusedError when a component holds "\" (POSIX) or cannot be encoded.
+std::string ToInternalPath(std::string_view native);
+// An internal path as the OS and the user see it.
+std::string ToNativePath(std::string_view internal);
+
+}  // namespace skarvel

@@ -1,0 +1,53 @@
+#pragma once
+// The errors that end an operation. Their texts are in the program's internal
+// form (Windows-1252 bytes), like every other text the engine hands to a front end.
+#include <stdexcept>
+#include <string>
+
+namespace skarvel {
+
+// Base of every error the program raises itself; what() is the text to show.
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A failed file operation. The code is the system's error code, 100 for a short
+// read, 101 for a short write; the text follows from the code.
+class IoError : public Error {
+ public:
+  explicit IoError(int code);
+  int code() const { return code_; }
+  static std::string TextFor(int code);
+
+ private:
+  int code_;
+};
+
+// A registry value that cannot be read as asked, a refused write, a damaged store.
+class RegistryError : public Error {
+ public:
+  using Error::Error;
+};
+
+// The contents list was asked for a row that does not exist.
+class ListIndexError : public Error {
+ public:
+  explicit ListIndexError(int index);
+};
+
+// An archive whose numbers do not describe a readable archive.
+class FormatError : public Error {
+ public:
+  using Error::Error;
+};
+
+// An input the program refuses before it changes anything: a name too long for
+// its field, a file too large for the format, an entry name that would escape
+// its folder, a file name the internal code page cannot hold.
+class RefusedError : public Error {
+ public:
+  using Error::Error;
+};
+
+}  // namespace skarvel

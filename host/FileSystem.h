@@ -1,0 +1,107 @@
+#pragma once
+// File access rules shared by every operation. All paths are internal ("\"
+// separators, Windows-1252); failures raise IoError at once.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace skarvel {
+
+// An open file. Move-only; the destructor closes quietly, Close() checks.
+class File {
+ public:
+  // An existing file, opened for reading and writing without truncation, as
+  // every file the program reads is: a read-only file cannot be opened (code 5),
+  // checked by the program itself so that it holds for root too.
+  static File OpenExisting(const std::string& path);
+  // A file created, or truncated when it exists; refused (code 5) when the
+  // existing file is read-only or is a folder.
+  static File Create(const std::string& path);
+
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File();
+
+  std::int64_t Size() const;
+  // Absolute positioning; a position past the end is allowed, a negative one fails.
+  void Seek(std::int64_t position);
+  // Exactly size bytes or IoError(100).
+  void Read(void* buffer, std::size_t size);
+  // Exactly size bytes at position, without moving the file position.
+  void ReadAt(std::int64_t position, void* buffer, std::size_t size);
+  // Exactly size bytes or IoError(101).
+  void Write(const void* buffer, std::size_t size);
+  // Flushes the file's data to the disk.
+  void Sync();
+  void Close();
+
+  std::intptr_t NativeHandle() const { return handle_; }
+
+ private:
+  explicit File(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
+};
+
+// Writes a new version of a file beside it and puts it in place in one step only
+// when Commit() succeeds: until then, and after any failure, the target stays
+// byte for byte as it was and the temporary file is removed by the destructor.
+// The target keeps its permissions.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(const std::string& targetPath);
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  File& file() { return file_; }
+  // Flushes, closes and renames over the target.
+  void Commit();
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  File file_;
+  bool committed_ = false;
+};
+
+// True when a file (not a folder) exists at path.
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+
+// File attributes in the Win32 sense. Only read-only has a POSIX meaning (no write
+// bits); the others are kept as flags of the call and ignored.
+enum FileAttribute : std::uint32_t {
+  kAttrReadOnly = 1,
+  kAttrHidden = 2,
+  kAttrSystem = 4,
+  kAttrVolumeLabel = 8,
+  kAttrDirectory = 16,
+  kAttrArchive = 32,
+};
+std::uint32_t GetFileAttributes(const std::string& path);
+void SetFileAttributes(const std::string& path, std::uint32_t attributes);
+
+// One entry of a directory search.
+struct DirectoryEntry {
+  std::string name;  // internal form, no folder part
+  bool isFolder = false;  // true only for a real folder, never for a link to one
+};
+// The entries of folder whose names match mask ("*.*" or "*" match all), in the
+// order the system delivers them, "." and ".." included when the system gives
+// them. A missing or unreadable folder gives an empty list.
+std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std::string& mask);
+
+// Creates folder and every missing folder above it; returns false on failure.
+bool ForceDirectories(const std::string& folder);
+
+// The current directory, internal form, without trailing "\".
+std::string CurrentDirectory();
+
+// Size of an existing file, or IoError.
+std::int64_t FileSizeOf(const std::string& path);
+
+}  // namespace skarvel
