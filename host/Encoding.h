@@ -18,6 +18,11 @@ std::string Cp1252ToUtf8(std::string_view text);
 // character that Windows-1252 cannot hold or is not valid UTF-8.
 std::string Utf8ToCp1252(std::string_view text);
 
+// Lower-casing of Windows-1252 bytes through a table (A-Z and the accented
+// capitals of the code page), the same on every machine whatever its locale.
+char LowerCp1252(char c);
+std::string ToLowerCp1252(std::string_view text);
+
 // A text for the user (message, caption, row) in the terminal's or toolkit's form.
 std::string ToDisplayText(std::string_view internal);
 // A text typed by the user, in internal form.
