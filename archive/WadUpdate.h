@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ struct UpdateOptions {
   bool dryRun = false;
   // Receives the plan of each archive before it is carried out (or instead).
   std::function<void(const UpdatePlan&)> onPlan;
+  // All-tracks mode: the game folder to use instead of looking it up in the
+  // game's registry key (the command line's --game-folder).
+  std::optional<std::string> gameFolder;
 };
 
 // "Update wad": the run over the archive edit's archive, or over the track
