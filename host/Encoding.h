@@ -17,6 +17,9 @@ std::string Cp1252ToUtf8(std::string_view text);
 // UTF-8 to Windows-1252. Throws RefusedError naming the text when it holds a
 // character that Windows-1252 cannot hold or is not valid UTF-8.
 std::string Utf8ToCp1252(std::string_view text);
+// The same with "?" for what cannot be held: only for naming such a text in a
+// message, never for a name the program goes on to use.
+std::string Utf8ToCp1252Lossy(std::string_view text);
 
 // Lower-casing of Windows-1252 bytes through a table (A-Z and the accented
 // capitals of the code page), the same on every machine whatever its locale.

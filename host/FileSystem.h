@@ -42,6 +42,7 @@ class File {
   std::intptr_t NativeHandle() const { return handle_; }
 
  private:
+  friend class ReplacementFile;
   explicit File(std::intptr_t handle) : handle_(handle) {}
   std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
 };
@@ -62,8 +63,8 @@ class ReplacementFile {
   void Commit();
 
  private:
-  std::string target_;
-  std::string temporary_;
+  std::string target_;     // native form, links resolved: a link stays a link
+  std::string temporary_;  // native form, in the target's folder
   File file_;
   bool committed_ = false;
 };
@@ -82,6 +83,7 @@ enum FileAttribute : std::uint32_t {
   kAttrDirectory = 16,
   kAttrArchive = 32,
 };
+// The attributes of an existing file or folder; IoError when there is none.
 std::uint32_t GetFileAttributes(const std::string& path);
 void SetFileAttributes(const std::string& path, std::uint32_t attributes);
 
@@ -89,10 +91,15 @@ void SetFileAttributes(const std::string& path, std::uint32_t attributes);
 struct DirectoryEntry {
   std::string name;  // internal form, no folder part
   bool isFolder = false;  // true only for a real folder, never for a link to one
+  // A link to a folder: neither a file nor a folder to enter, because following
+  // it could lead back above itself and never end.
+  bool isLinkToFolder = false;
 };
 // The entries of folder whose names match mask ("*.*" or "*" match all), in the
 // order the system delivers them, "." and ".." included when the system gives
-// them. A missing or unreadable folder gives an empty list.
+// them. A missing or unreadable folder gives an empty list. The mask knows "*"
+// and "?" and ignores case; "*.*" also matches names without a dot. A name that
+// the internal form cannot hold raises RefusedError naming folder and name.
 std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std::string& mask);
 
 // Creates folder and every missing folder above it; returns false on failure.

@@ -1,0 +1,405 @@
+// File access on POSIX. Every path arrives in internal form and is turned into
+// the OS's form here, at the last moment.
+#include "host/FileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "host/Encoding.h"
+#include "host/Errors.h"
+
+namespace skarvel {
+namespace {
+
+// The codes of the error table, so that a user sees the same text for the same
+// failure on every platform.
+int CodeFor(int error) {
+  switch (error) {
+    case ENOENT:
+      return 2;
+    case ENOTDIR:
+      return 3;
+    case EMFILE:
+    case ENFILE:
+      return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return 5;
+    case ENOSPC:
+      return 101;
+    default:
+      return error;
+  }
+}
+
+[[noreturn]] void ThrowErrno() { throw IoError(CodeFor(errno)); }
+
+constexpr int kSeekNegative = 131;
+
+bool HasWriteBits(const struct stat& info) { return (info.st_mode & 0222) != 0; }
+
+int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
+
+// Root may write anything, so the read-only attribute (no write bits) is
+// enforced here rather than left to the kernel. Only regular files are files:
+// a device or a pipe could block the program or never end.
+void RefuseUnwritable(int fd) {
+  struct stat info {};
+  if (fstat(fd, &info) != 0) {
+    const int error = errno;
+    close(fd);
+    throw IoError(CodeFor(error));
+  }
+  if (!S_ISREG(info.st_mode) || !HasWriteBits(info)) {
+    close(fd);
+    throw IoError(5);
+  }
+}
+
+// The file a path finally names, following links (also a dangling one), so that
+// a replacement lands where the link points and the link itself stays.
+std::string ResolveLinks(std::string path) {
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof buffer) return path;
+    std::string target(buffer, static_cast<std::size_t>(length));
+    if (target.empty() || target[0] != '/') {
+      const auto slash = path.rfind('/');
+      target = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+    }
+    path = std::move(target);
+  }
+  throw IoError(ELOOP);
+}
+
+std::string FolderOf(const std::string& nativePath) {
+  const auto slash = nativePath.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return nativePath.substr(0, slash);
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}
+
+// "*" and "?" as the Windows directory search knows them, without regard to case.
+bool MatchesMask(std::string_view name, std::string_view mask) {
+  std::size_t n = 0, m = 0, starMask = std::string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == '?' || LowerCp1252(mask[m]) == LowerCp1252(name[n]))) {
+      ++n, ++m;
+    } else if (m < mask.size() && mask[m] == '*') {
+      starMask = m++;
+      starName = n;
+    } else if (starMask != std::string_view::npos) {
+      m = starMask + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+bool ForceNativeDirectories(const std::string& native) {
+  struct stat info {};
+  if (stat(native.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  const auto slash = native.rfind('/');
+  if (slash != std::string::npos && slash > 0 && !ForceNativeDirectories(native.substr(0, slash))) return false;
+  if (mkdir(native.c_str(), 0777) == 0) return true;
+  // Another program may have made it in the meantime.
+  return errno == EEXIST && stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool MatchesAll(std::string_view mask) { return mask == "*" || mask == "*.*"; }
+
+}  // namespace
+
+File File::OpenExisting(const std::string& path) {
+  const std::string native = ToNativePath(path);
+  const int fd = open(native.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) ThrowErrno();
+  RefuseUnwritable(fd);
+  // O_NONBLOCK only kept the open itself from waiting on something that is not
+  // a regular file; reads of a regular file are not affected, but drop it anyway.
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return File(fd);
+}
+
+File File::Create(const std::string& path) {
+  const std::string native = ToNativePath(path);
+  // Checked before opening, so a refused file keeps its bytes; a new file is
+  // not checked, whatever write bits the user's umask leaves it.
+  struct stat info {};
+  if (stat(native.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || !HasWriteBits(info))) throw IoError(5);
+  const int fd = open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) ThrowErrno();
+  if (ftruncate(fd, 0) != 0) {
+    const int error = errno;
+    close(fd);
+    throw IoError(CodeFor(error));
+  }
+  return File(fd);
+}
+
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (handle_ >= 0) close(Descriptor(handle_));
+    handle_ = std::exchange(other.handle_, -1);
+  }
+  return *this;
+}
+
+File::~File() {
+  if (handle_ >= 0) close(Descriptor(handle_));
+}
+
+std::int64_t File::Size() const {
+  struct stat info {};
+  if (fstat(Descriptor(handle_), &info) != 0) ThrowErrno();
+  return info.st_size;
+}
+
+void File::Seek(std::int64_t position) {
+  if (position < 0) throw IoError(kSeekNegative);
+  if (lseek(Descriptor(handle_), static_cast<off_t>(position), SEEK_SET) < 0) ThrowErrno();
+}
+
+void File::Read(void* buffer, std::size_t size) {
+  auto* out = static_cast<char*>(buffer);
+  while (size > 0) {
+    const ssize_t got = read(Descriptor(handle_), out, size);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ThrowErrno();
+    }
+    if (got == 0) throw IoError(100);
+    out += got;
+    size -= static_cast<std::size_t>(got);
+  }
+}
+
+void File::ReadAt(std::int64_t position, void* buffer, std::size_t size) {
+  if (position < 0) throw IoError(kSeekNegative);
+  auto* out = static_cast<char*>(buffer);
+  while (size > 0) {
+    const ssize_t got = pread(Descriptor(handle_), out, size, static_cast<off_t>(position));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ThrowErrno();
+    }
+    if (got == 0) throw IoError(100);
+    out += got;
+    size -= static_cast<std::size_t>(got);
+    position += got;
+  }
+}
+
+void File::Write(const void* buffer, std::size_t size) {
+  const auto* in = static_cast<const char*>(buffer);
+  while (size > 0) {
+    const ssize_t put = write(Descriptor(handle_), in, size);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      ThrowErrno();
+    }
+    if (put == 0) throw IoError(101);
+    in += put;
+    size -= static_cast<std::size_t>(put);
+  }
+}
+
+void File::Sync() {
+  if (fsync(Descriptor(handle_)) != 0) ThrowErrno();
+}
+
+void File::Close() {
+  if (handle_ < 0) return;
+  const int fd = Descriptor(std::exchange(handle_, -1));
+  // The descriptor is gone even when close reports an error: never close it twice.
+  if (close(fd) != 0 && errno != EINTR) ThrowErrno();
+}
+
+ReplacementFile::ReplacementFile(const std::string& targetPath)
+    : target_(ResolveLinks(ToNativePath(targetPath))), file_(-1) {
+  struct stat info {};
+  if (stat(target_.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode) || !HasWriteBits(info)) throw IoError(5);
+  } else if (errno != ENOENT) {
+    ThrowErrno();
+  }
+  // Beside the target, so that the final rename stays on one file system.
+  const auto slash = target_.rfind('/');
+  const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  std::string pattern = (slash == std::string::npos ? std::string() : target_.substr(0, slash + 1)) + "." + name +
+                        ".skarvel-XXXXXX";
+  const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) ThrowErrno();
+  temporary_ = pattern;
+  file_ = File(fd);
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (committed_) return;
+  { File closing = std::move(file_); }
+  if (!temporary_.empty()) unlink(temporary_.c_str());
+}
+
+void ReplacementFile::Commit() {
+  if (committed_) return;
+  const int fd = Descriptor(file_.NativeHandle());
+  // The new version gets the old one's permissions (and owner, where allowed),
+  // and a new file the permissions any new file of the user would get.
+  struct stat info {};
+  if (stat(target_.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode) || !HasWriteBits(info)) throw IoError(5);
+    if (fchmod(fd, info.st_mode & 07777) != 0) ThrowErrno();
+    struct stat own {};
+    if (fstat(fd, &own) == 0 && (own.st_uid != info.st_uid || own.st_gid != info.st_gid)) {
+      if (fchown(fd, info.st_uid, info.st_gid) != 0) {
+        // Not permitted for an ordinary user; the file is still theirs to use.
+      }
+    }
+  } else if (errno == ENOENT) {
+    if (fchmod(fd, 0666 & ~CurrentUmask()) != 0) ThrowErrno();
+  } else {
+    ThrowErrno();
+  }
+  file_.Sync();
+  file_.Close();
+  if (rename(temporary_.c_str(), target_.c_str()) != 0) ThrowErrno();
+  committed_ = true;
+  // Makes the rename itself survive a crash. The new version is already in
+  // place, so a failure here is not reported as a failed replacement.
+  const int folder = open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    fsync(folder);
+    close(folder);
+  }
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return stat(ToNativePath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat info {};
+  return stat(ToNativePath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::uint32_t GetFileAttributes(const std::string& path) {
+  struct stat info {};
+  if (stat(ToNativePath(path).c_str(), &info) != 0) ThrowErrno();
+  std::uint32_t attributes = 0;
+  if (!HasWriteBits(info)) attributes |= kAttrReadOnly;
+  if (S_ISDIR(info.st_mode)) attributes |= kAttrDirectory;
+  return attributes;
+}
+
+void SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+  const std::string native = ToNativePath(path);
+  struct stat info {};
+  if (stat(native.c_str(), &info) != 0) ThrowErrno();
+  mode_t mode = info.st_mode & 07777;
+  if (attributes & kAttrReadOnly) {
+    mode &= ~static_cast<mode_t>(0222);
+  } else if (!HasWriteBits(info)) {
+    mode |= S_IWUSR;
+  }
+  // Only a real change asks the system, so that clearing an attribute that is
+  // not set works on a file the user may write but does not own.
+  if (mode != (info.st_mode & 07777) && chmod(native.c_str(), mode) != 0) ThrowErrno();
+}
+
+std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std::string& mask) {
+  std::vector<DirectoryEntry> entries;
+  const std::string native = ToNativePath(folder);
+  DIR* dir = opendir(native.c_str());
+  if (dir == nullptr) return entries;
+  const bool all = MatchesAll(mask);
+  try {
+    while (const dirent* item = readdir(dir)) {
+      const std::string_view nativeName(item->d_name);
+      if (nativeName.find('\\') != std::string_view::npos) {
+        throw RefusedError("The folder \"" + folder + "\" holds a file named \"" + Utf8ToCp1252Lossy(nativeName) +
+                           "\"; its \"\\\" would be taken for a folder separator, so the folder cannot be used. "
+                           "Rename the file first.");
+      }
+      std::string name;
+      try {
+        name = Utf8ToCp1252(nativeName);
+      } catch (const RefusedError&) {
+        throw RefusedError("The folder \"" + folder + "\" holds a file named \"" + Utf8ToCp1252Lossy(nativeName) +
+                           "\" with characters that the Windows-1252 code page cannot hold (shown as \"?\"), so "
+                           "the folder cannot be used. Rename the file first.");
+      }
+      if (!all && !MatchesMask(name, mask)) continue;
+      DirectoryEntry entry;
+      entry.name = std::move(name);
+      unsigned char type = item->d_type;
+      if (type == DT_UNKNOWN || type == DT_LNK) {
+        struct stat info {};
+        const bool isLink = type == DT_LNK ||
+                            (fstatat(dirfd(dir), item->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode));
+        const bool pointsToFolder = fstatat(dirfd(dir), item->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+        entry.isFolder = pointsToFolder && !isLink;
+        entry.isLinkToFolder = pointsToFolder && isLink;
+      } else {
+        entry.isFolder = type == DT_DIR;
+      }
+      entries.push_back(std::move(entry));
+    }
+  } catch (...) {
+    closedir(dir);
+    throw;
+  }
+  closedir(dir);
+  return entries;
+}
+
+bool ForceDirectories(const std::string& folder) {
+  std::string native = ToNativePath(folder);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  return !native.empty() && ForceNativeDirectories(native);
+}
+
+std::string CurrentDirectory() {
+  std::string buffer(PATH_MAX, '\0');
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) ThrowErrno();
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+  std::string internal = ToInternalPath(buffer);
+  if (internal.size() > 1 && internal.back() == '\\') internal.pop_back();
+  return internal;
+}
+
+std::int64_t FileSizeOf(const std::string& path) {
+  struct stat info {};
+  if (stat(ToNativePath(path).c_str(), &info) != 0) ThrowErrno();
+  if (S_ISDIR(info.st_mode)) throw IoError(5);
+  return info.st_size;
+}
+
+}  // namespace skarvel
