@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -110,5 +111,50 @@ std::string CurrentDirectory();
 
 // Size of an existing file, or IoError.
 std::int64_t FileSizeOf(const std::string& path);
+
+// A file opened for writing by ConfinedFolder. Move-only; the destructor closes
+// quietly, Close() checks.
+class ConfinedFile {
+ public:
+  ConfinedFile(ConfinedFile&& other) noexcept;
+  ConfinedFile& operator=(ConfinedFile&& other) noexcept;
+  ConfinedFile(const ConfinedFile&) = delete;
+  ConfinedFile& operator=(const ConfinedFile&) = delete;
+  ~ConfinedFile();
+
+  // Exactly size bytes or IoError(101).
+  void Write(const void* buffer, std::size_t size);
+  void Close();
+
+ private:
+  friend class ConfinedFolder;
+  explicit ConfinedFile(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_ = -1;
+};
+
+// A folder below which files are written without ever leaving it, whatever is
+// already on the disk: no existing folder or file below the root is followed
+// when it is a link (or, on Windows, a junction or other reparse point). The root
+// itself is the user's choice and is taken as it is. Folders below the root are
+// created on first use and remembered, so each is made or checked once per run.
+class ConfinedFolder {
+ public:
+  explicit ConfinedFolder(std::string root);
+  ~ConfinedFolder();
+  ConfinedFolder(const ConfinedFolder&) = delete;
+  ConfinedFolder& operator=(const ConfinedFolder&) = delete;
+
+  // Creates, or truncates, root\relative (relative: "\"-separated components,
+  // already checked to stay below the root) and the missing folders on its way,
+  // the root included. A component below the root that is a link raises
+  // RefusedError naming it; a file where a folder is needed, or a file that
+  // cannot be created, raises IoError. An existing read-only file is refused
+  // (code 5) like File::Create does.
+  ConfinedFile Create(const std::string& relative);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace skarvel
