@@ -1,0 +1,242 @@
+// File access on Windows, through the ANSI functions: internal paths are the
+// system's own paths there.
+#include "host/FileSystem.h"
+
+#include <windows.h>
+
+// <windows.h> renames these to their ANSI or wide forms; ours keep their names.
+#undef GetFileAttributes
+#undef SetFileAttributes
+
+#include <string>
+#include <utility>
+
+#include "host/Errors.h"
+
+namespace skarvel {
+namespace {
+
+// The system's codes are those of the error table already; only a full disk
+// has codes of its own, shown as the short write they cause.
+int CodeFor(DWORD error) {
+  if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return 101;
+  return static_cast<int>(error);
+}
+
+[[noreturn]] void ThrowLastError() { throw IoError(CodeFor(GetLastError())); }
+
+HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+std::intptr_t Raw(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr std::size_t kChunk = 1u << 30;  // ReadFile and WriteFile count in DWORDs
+
+std::string WithSeparator(const std::string& folder) {
+  if (folder.empty() || folder.back() == '\\') return folder;
+  return folder + "\\";
+}
+
+bool ForceFolder(const std::string& folder) {
+  const DWORD attributes = ::GetFileAttributesA(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const auto slash = folder.rfind('\\');
+  // "C:" and "\\server\share" are where the chain starts, not folders to make.
+  if (slash != std::string::npos && slash > 0 && folder[slash - 1] != ':' && folder[slash - 1] != '\\' &&
+      !ForceFolder(folder.substr(0, slash))) {
+    return false;
+  }
+  return CreateDirectoryA(folder.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+File File::OpenExisting(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
+  return File(Raw(handle));
+}
+
+File File::Create(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
+  return File(Raw(handle));
+}
+
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != -1) CloseHandle(Handle(handle_));
+    handle_ = std::exchange(other.handle_, -1);
+  }
+  return *this;
+}
+
+File::~File() {
+  if (handle_ != -1) CloseHandle(Handle(handle_));
+}
+
+std::int64_t File::Size() const {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(Handle(handle_), &size)) ThrowLastError();
+  return size.QuadPart;
+}
+
+void File::Seek(std::int64_t position) {
+  if (position < 0) throw IoError(ERROR_NEGATIVE_SEEK);
+  LARGE_INTEGER to;
+  to.QuadPart = position;
+  if (!SetFilePointerEx(Handle(handle_), to, nullptr, FILE_BEGIN)) ThrowLastError();
+}
+
+void File::Read(void* buffer, std::size_t size) {
+  auto* out = static_cast<char*>(buffer);
+  while (size > 0) {
+    DWORD got = 0;
+    const DWORD ask = static_cast<DWORD>(size < kChunk ? size : kChunk);
+    if (!ReadFile(Handle(handle_), out, ask, &got, nullptr)) ThrowLastError();
+    if (got == 0) throw IoError(100);
+    out += got;
+    size -= got;
+  }
+}
+
+void File::ReadAt(std::int64_t position, void* buffer, std::size_t size) {
+  // A synchronous handle moves its position even with an explicit offset, so the
+  // position is put back afterwards.
+  LARGE_INTEGER zero{}, saved{};
+  if (!SetFilePointerEx(Handle(handle_), zero, &saved, FILE_CURRENT)) ThrowLastError();
+  Seek(position);
+  Read(buffer, size);
+  if (!SetFilePointerEx(Handle(handle_), saved, nullptr, FILE_BEGIN)) ThrowLastError();
+}
+
+void File::Write(const void* buffer, std::size_t size) {
+  const auto* in = static_cast<const char*>(buffer);
+  while (size > 0) {
+    DWORD put = 0;
+    const DWORD ask = static_cast<DWORD>(size < kChunk ? size : kChunk);
+    if (!WriteFile(Handle(handle_), in, ask, &put, nullptr)) ThrowLastError();
+    if (put == 0) throw IoError(101);
+    in += put;
+    size -= put;
+  }
+}
+
+void File::Sync() {
+  if (!FlushFileBuffers(Handle(handle_))) ThrowLastError();
+}
+
+void File::Close() {
+  if (handle_ == -1) return;
+  if (!CloseHandle(Handle(std::exchange(handle_, -1)))) ThrowLastError();
+}
+
+ReplacementFile::ReplacementFile(const std::string& targetPath) : target_(targetPath), file_(-1) {
+  const DWORD attributes = ::GetFileAttributesA(target_.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+    throw IoError(ERROR_ACCESS_DENIED);
+  }
+  const auto slash = target_.rfind('\\');
+  const std::string folder = slash == std::string::npos ? std::string(".") : target_.substr(0, slash + 1);
+  char name[MAX_PATH];
+  if (GetTempFileNameA(folder.c_str(), "skv", 0, name) == 0) ThrowLastError();
+  temporary_ = name;
+  HANDLE handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    DeleteFileA(name);
+    throw IoError(CodeFor(error));
+  }
+  file_ = File(Raw(handle));
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (committed_) return;
+  { File closing = std::move(file_); }
+  if (!temporary_.empty()) DeleteFileA(temporary_.c_str());
+}
+
+void ReplacementFile::Commit() {
+  if (committed_) return;
+  file_.Sync();
+  file_.Close();
+  // ReplaceFile keeps the target's attributes and security; a new target is a
+  // plain move.
+  const bool exists = ::GetFileAttributesA(target_.c_str()) != INVALID_FILE_ATTRIBUTES;
+  const BOOL done = exists ? ReplaceFileA(target_.c_str(), temporary_.c_str(), nullptr,
+                                          REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                           : MoveFileExA(temporary_.c_str(), target_.c_str(),
+                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!done) ThrowLastError();
+  committed_ = true;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool FolderExists(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::uint32_t GetFileAttributes(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) ThrowLastError();
+  return attributes;
+}
+
+void SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+  if (!::SetFileAttributesA(path.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes)) ThrowLastError();
+}
+
+std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std::string& mask) {
+  std::vector<DirectoryEntry> entries;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((WithSeparator(folder) + mask).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  do {
+    DirectoryEntry entry;
+    entry.name = found.cFileName;
+    const bool folderLike = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entry.isFolder = folderLike && !reparse;
+    entry.isLinkToFolder = folderLike && reparse;  // junctions and folder links
+    entries.push_back(std::move(entry));
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return entries;
+}
+
+bool ForceDirectories(const std::string& folder) {
+  std::string trimmed = folder;
+  while (trimmed.size() > 1 && trimmed.back() == '\\') trimmed.pop_back();
+  return !trimmed.empty() && ForceFolder(trimmed);
+}
+
+std::string CurrentDirectory() {
+  const DWORD length = GetCurrentDirectoryA(0, nullptr);
+  if (length == 0) ThrowLastError();
+  std::string buffer(length, '\0');
+  const DWORD written = GetCurrentDirectoryA(length, buffer.data());
+  if (written == 0 || written >= length) ThrowLastError();
+  buffer.resize(written);
+  // A drive's root keeps its "\" ("C:\"); any other folder comes without it.
+  if (buffer.size() > 3 && buffer.back() == '\\') buffer.pop_back();
+  return buffer;
+}
+
+std::int64_t FileSizeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) ThrowLastError();
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) throw IoError(ERROR_ACCESS_DENIED);
+  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace skarvel
