@@ -3,14 +3,20 @@
 // decimals, in the shortest form, with the user's decimal separator.
 #include <chrono>
 #include <string>
+#include <string_view>
 
 namespace skarvel {
 
 // seconds rounded to three decimals (a tie goes to the even neighbour), written
 // without trailing zeros: 1.5 -> "1.5", 2 -> "2", 0.0004 -> "0".
 std::string FormatSeconds(double seconds, char decimalSeparator);
-// The decimal separator of the user's locale.
+// The decimal separator of the user's locale (LC_NUMERIC on POSIX, the user's
+// regional settings on Windows); "." when it cannot be told.
 char UserDecimalSeparator();
+// The separator byte for a locale's radix text: the text itself when it is one
+// byte, its Windows-1252 byte when it is one UTF-8 character the code page
+// holds, else ".".
+char DecimalSeparatorOf(std::string_view radix);
 
 // Measures an operation on a monotonic clock, so a run across midnight or a
 // change of the system clock still reports its true length.
