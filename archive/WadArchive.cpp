@@ -1,0 +1,281 @@
+#include "archive/WadArchive.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <numeric>
+#include <utility>
+
+#include "host/Errors.h"
+#include "host/FileSystem.h"
+#include "host/Paths.h"
+
+namespace skarvel {
+
+// Records are read and written as raw bytes; that matches the file's
+// little-endian integers only on a little-endian machine, which every target is.
+static_assert(std::endian::native == std::endian::little, "directory records are held in file byte order");
+static_assert(std::is_trivially_copyable_v<WadDirEntry>);
+
+namespace {
+
+// Overlapping entries load one copy of the shared bytes each, so a small hostile
+// file could otherwise claim its whole length thousands of times over.
+constexpr std::int64_t kMaxCopiesOfFile = 4;
+
+// Payloads below this size are gathered into one buffer so that a packed archive
+// goes to the disk in a few large writes instead of one call per entry.
+constexpr std::size_t kRunBufferSize = std::size_t{8} << 20;
+
+std::string Quoted(const WadDirEntry& entry) { return "\"" + EntryName(entry) + "\""; }
+
+std::int64_t DirectoryEnd(std::int64_t count) { return kWadHeaderSize + kWadRecordSize * count; }
+
+[[noreturn]] void Malformed(const std::string& path, const std::string& what) {
+  throw FormatError("The archive " + path + " is damaged: " + what + ".");
+}
+
+[[noreturn]] void Refuse(const std::string& path, const std::string& what) {
+  throw RefusedError("The archive " + path + " was not written: " + what + ".");
+}
+
+std::int32_t ReadCount(File& file, const std::string& path, std::int64_t fileLength) {
+  if (fileLength < kWadHeaderSize) {
+    Malformed(path, "it is " + std::to_string(fileLength) + " bytes long, too short to hold an entry count");
+  }
+  std::int32_t count = 0;
+  file.ReadAt(0, &count, sizeof count);
+  if (count < 0) Malformed(path, "its entry count is negative (" + std::to_string(count) + ")");
+  if (DirectoryEnd(count) > fileLength) {
+    Malformed(path, "its entry count (" + std::to_string(count) + ") needs a directory ending at byte " +
+                        std::to_string(DirectoryEnd(count)) + ", but the file is " + std::to_string(fileLength) +
+                        " bytes long");
+  }
+  return count;
+}
+
+// The whole directory in one read; the count has been checked against the file,
+// so the allocation is bounded by the file's length.
+std::vector<WadDirEntry> ReadDirectory(File& file, std::int32_t count) {
+  std::vector<WadDirEntry> entries(static_cast<std::size_t>(count));
+  if (count > 0) file.ReadAt(kWadHeaderSize, entries.data(), entries.size() * sizeof(WadDirEntry));
+  return entries;
+}
+
+void CheckEntryInFile(const WadDirEntry& entry, std::int64_t index, const std::string& path,
+                      std::int64_t fileLength) {
+  const std::string which = "entry " + std::to_string(index) + " " + Quoted(entry);
+  if (entry.Offset < 0) Malformed(path, which + " has a negative offset (" + std::to_string(entry.Offset) + ")");
+  if (entry.Size < 0) Malformed(path, which + " has a negative size (" + std::to_string(entry.Size) + ")");
+  // An empty entry reads nothing, wherever it points.
+  const std::int64_t end = std::int64_t{entry.Offset} + entry.Size;
+  if (entry.Size > 0 && end > fileLength) {
+    Malformed(path, which + " lies outside the file: its " + std::to_string(entry.Size) +
+                        " bytes at offset " + std::to_string(entry.Offset) + " end at " + std::to_string(end) +
+                        ", but the file is " + std::to_string(fileLength) + " bytes long");
+  }
+}
+
+void CheckEntriesInFile(const std::vector<WadDirEntry>& entries, const std::string& path, std::int64_t fileLength) {
+  std::int64_t total = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    CheckEntryInFile(entries[i], static_cast<std::int64_t>(i), path, fileLength);
+    total += entries[i].Size;
+  }
+  if (total > kMaxCopiesOfFile * fileLength) {
+    Malformed(path, "its entries overlap so much that together they claim " + std::to_string(total) +
+                        " bytes of a file of " + std::to_string(fileLength) + " bytes");
+  }
+}
+
+// Puts pieces at absolute positions of a fresh file. Neighbouring small pieces are
+// gathered into one large write; a jump forward leaves a hole that reads as zeros.
+class RunWriter {
+ public:
+  explicit RunWriter(File& file) : file_(file) { buffer_.reserve(kRunBufferSize); }
+
+  void Put(std::int64_t position, const char* data, std::size_t size) {
+    if (size == 0) return;
+    if (position != end_) {
+      Flush();
+      file_.Seek(position);
+      end_ = position;
+    }
+    if (size >= kRunBufferSize / 2) {
+      Flush();
+      file_.Write(data, size);
+    } else {
+      if (buffer_.size() + size > kRunBufferSize) Flush();
+      buffer_.insert(buffer_.end(), data, data + size);
+    }
+    end_ += static_cast<std::int64_t>(size);
+  }
+
+  void Flush() {
+    if (buffer_.empty()) return;
+    file_.Write(buffer_.data(), buffer_.size());
+    buffer_.clear();
+  }
+
+ private:
+  File& file_;
+  std::vector<char> buffer_;
+  std::int64_t end_ = 0;  // where the file position will be once the buffer is written
+};
+
+void CheckLayout(const WadArchive& wad, const std::string& path, std::int32_t count) {
+  if (count < 0) Refuse(path, "the entry count is negative (" + std::to_string(count) + ")");
+  const auto n = static_cast<std::size_t>(count);
+  if (wad.Entries.size() < n || wad.Payloads.size() < n) {
+    Refuse(path, "it should hold " + std::to_string(count) + " entries, but there are " +
+                     std::to_string(wad.Entries.size()) + " records and " + std::to_string(wad.Payloads.size()) +
+                     " data blocks in memory");
+  }
+  const std::int64_t directoryEnd = DirectoryEnd(count);
+  for (std::size_t i = 0; i < n; ++i) {
+    const WadDirEntry& entry = wad.Entries[i];
+    const std::string which = "entry " + std::to_string(i) + " " + Quoted(entry);
+    if (entry.Offset < 0) Refuse(path, which + " has a negative offset (" + std::to_string(entry.Offset) + ")");
+    if (entry.Size < 0) Refuse(path, which + " has a negative size (" + std::to_string(entry.Size) + ")");
+    if (wad.Payloads[i].size() != static_cast<std::size_t>(entry.Size)) {
+      Refuse(path, which + " claims " + std::to_string(entry.Size) + " bytes but holds " +
+                       std::to_string(wad.Payloads[i].size()));
+    }
+    if (entry.Size > 0 && entry.Offset < directoryEnd) {
+      Refuse(path, which + " would put its data at offset " + std::to_string(entry.Offset) +
+                       ", inside the header and directory, which end at " + std::to_string(directoryEnd));
+    }
+  }
+}
+
+}  // namespace
+
+std::string EntryName(const WadDirEntry& entry) {
+  const void* nul = std::memchr(entry.Name, '\0', kWadNameSize);
+  const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - entry.Name) : kWadNameSize;
+  return std::string(entry.Name, length);
+}
+
+void SetEntryName(WadDirEntry& entry, std::string_view name) {
+  if (name.size() > kWadNameSize) {
+    throw RefusedError("The entry name " + std::string(name) + " is " + std::to_string(name.size()) +
+                       " bytes long; an archive holds names of at most 128 bytes.");
+  }
+  // A NUL would end the name early and silently store another one.
+  if (name.find('\0') != std::string_view::npos) {
+    throw RefusedError("An entry name cannot hold a NUL byte.");
+  }
+  std::memset(entry.Name, 0, kWadNameSize);
+  std::memcpy(entry.Name, name.data(), name.size());
+}
+
+void WadArchive::ResizeEntries(std::size_t n) { Entries.resize(n, WadDirEntry{}); }
+
+void WadArchive::ResizePayloads(std::size_t n) { Payloads.resize(n); }
+
+void LoadWadDirectory(WadArchive& wad, const std::string& path) {
+  File file = File::OpenExisting(path);
+  const std::int64_t fileLength = file.Size();
+  const std::int32_t count = ReadCount(file, path, fileLength);
+  std::vector<WadDirEntry> entries = ReadDirectory(file, count);
+  file.Close();
+  wad.Count = count;
+  wad.Entries = std::move(entries);
+}
+
+void LoadWadArchive(WadArchive& wad, const std::string& path) {
+  File file = File::OpenExisting(path);
+  const std::int64_t fileLength = file.Size();
+  const std::int32_t count = ReadCount(file, path, fileLength);
+  std::vector<WadDirEntry> entries = ReadDirectory(file, count);
+  CheckEntriesInFile(entries, path, fileLength);
+
+  std::vector<std::string> payloads(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const WadDirEntry& entry = entries[i];
+    if (entry.Size == 0) continue;
+    payloads[i].resize(static_cast<std::size_t>(entry.Size));
+    file.ReadAt(entry.Offset, payloads[i].data(), payloads[i].size());
+  }
+  file.Close();
+
+  wad.Count = count;
+  wad.Entries = std::move(entries);
+  wad.Payloads = std::move(payloads);
+}
+
+std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= wad.Entries.size()) {
+    throw RefusedError("The archive " + path + " has no entry " + std::to_string(index) + " in the directory last read (" +
+                       std::to_string(wad.Entries.size()) + " entries).");
+  }
+  const WadDirEntry& entry = wad.Entries[static_cast<std::size_t>(index)];
+  File file = File::OpenExisting(path);
+  // The directory may be older than the file, so the entry is checked against
+  // the file as it is now.
+  CheckEntryInFile(entry, index, path, file.Size());
+  std::string data(static_cast<std::size_t>(entry.Size), '\0');
+  if (!data.empty()) file.ReadAt(entry.Offset, data.data(), data.size());
+  file.Close();
+  return data;
+}
+
+void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count) {
+  CheckLayout(wad, path, count);
+  const auto n = static_cast<std::size_t>(count);
+
+  // Data in file order; where regions share bytes, the entry later in the
+  // directory must end up on top. Entries are grouped into clusters of regions
+  // that touch each other's bytes: a lone entry goes into the gathered runs, the
+  // members of a shared cluster are written one after the other in directory order.
+  std::vector<std::size_t> order;
+  order.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (wad.Entries[i].Size > 0) order.push_back(i);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return wad.Entries[a].Offset < wad.Entries[b].Offset; });
+
+  ReplacementFile replacement(path);
+  RunWriter writer(replacement.file());
+  writer.Put(0, reinterpret_cast<const char*>(&count), sizeof count);
+  if (n > 0) writer.Put(kWadHeaderSize, reinterpret_cast<const char*>(wad.Entries.data()), n * sizeof(WadDirEntry));
+
+  auto endOf = [&](std::size_t i) { return std::int64_t{wad.Entries[i].Offset} + wad.Entries[i].Size; };
+  for (std::size_t first = 0; first < order.size();) {
+    std::size_t last = first + 1;
+    std::int64_t clusterEnd = endOf(order[first]);
+    while (last < order.size() && wad.Entries[order[last]].Offset < clusterEnd) {
+      clusterEnd = std::max(clusterEnd, endOf(order[last]));
+      ++last;
+    }
+    if (last - first > 1) std::sort(order.begin() + static_cast<std::ptrdiff_t>(first),
+                                    order.begin() + static_cast<std::ptrdiff_t>(last));
+    for (std::size_t k = first; k < last; ++k) {
+      const std::size_t i = order[k];
+      writer.Put(wad.Entries[i].Offset, wad.Payloads[i].data(), wad.Payloads[i].size());
+    }
+    first = last;
+  }
+  writer.Flush();
+  replacement.Commit();
+}
+
+std::string ContentsRow(const WadDirEntry& entry, std::int32_t index) {
+  const std::string name = EntryName(entry);
+  return Patchname(name) + ";" + Path(name) + ";" + std::to_string(entry.Size) + ";" + std::to_string(index);
+}
+
+void CreateFileList(WadArchive& wad, const std::string& archiveText, ContentsList& list) {
+  if (archiveText.starts_with("..") || !FileExists(archiveText)) return;
+  list.SetRows({});
+  LoadWadDirectory(wad, archiveText);
+  std::vector<std::string> rows;
+  rows.reserve(wad.Entries.size());
+  for (std::size_t i = 0; i < wad.Entries.size(); ++i) {
+    rows.push_back(ContentsRow(wad.Entries[i], static_cast<std::int32_t>(i)));
+  }
+  list.SetRows(std::move(rows));
+}
+
+}  // namespace skarvel
