@@ -1,7 +1,12 @@
 #pragma once
 // Registry keys below HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE with typed values,
 // as the Win32 registry has them. On Windows this is the registry itself; on
-// POSIX each root is a regedit-export text file in a configuration folder.
+// POSIX each root is a regedit-export text file ("HKEY_CURRENT_USER.reg",
+// "HKEY_LOCAL_MACHINE.reg") in a configuration folder, read again at every access
+// and rewritten under a lock through a temporary file.
+//
+// Key paths, value names and texts are internal form (Windows-1252 bytes, "\"
+// between key names). Key and value names are compared without regard to case.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,6 +15,9 @@
 namespace skarvel {
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
+
+// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
+const char* RegistryRootName(RegistryRoot root);
 
 // The Win32 value types the program meets.
 enum RegistryType : std::uint32_t {
@@ -25,7 +33,20 @@ enum RegistryType : std::uint32_t {
 struct RegistryValue {
   std::uint32_t type = kRegNone;
   std::string data;
+
+  // A REG_SZ holding text and its closing NUL.
+  static RegistryValue String(const std::string& text);
+  friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
 };
+
+// The text of a value read as a string: empty data reads as the empty string
+// whatever the type; otherwise a REG_SZ or REG_EXPAND_SZ (never expanded) gives
+// its bytes up to the first NUL, and any other type raises RegistryError
+// "Type de données incorrect pour '<name>'".
+std::string RegistryValueText(const std::string& name, const RegistryValue& value);
+
+// The text of RegistryError for a write the registry refused.
+std::string RegistryWriteRefusedText(const std::string& name);
 
 class RegistryKey;
 
@@ -35,15 +56,23 @@ class Registry {
  public:
   // The user's registry: on POSIX $XDG_CONFIG_HOME/skarvel, else ~/.config/skarvel.
   static Registry Default();
-  // A registry kept in the given folder (POSIX); ignored on Windows.
-  static Registry AtFolder(std::string folder);
+  // A registry kept in the given folder. The folder is a NATIVE path ("/" and
+  // UTF-8 on POSIX), because it is configuration of this machine, not a path the
+  // program's logic works on. Ignored on Windows.
+  static Registry AtFolder(std::string nativeFolder);
 
   // Opens the key at path (no leading "\") below root with full access, creating
   // it and the keys above it when create is set. nullopt when it cannot be opened
-  // (missing and not created, or access refused). A damaged store raises
-  // RegistryError naming the file and the line.
+  // with full access: missing and not created, or the registry refuses writing
+  // (on POSIX: the root's file, or its folder, may not be written). A damaged
+  // store raises RegistryError naming the file and the line.
   std::optional<RegistryKey> Open(RegistryRoot root, const std::string& path, bool create) const;
 
+  // Removes a key that has no subkeys, with its values. False when it does not
+  // exist, has subkeys, or the registry refuses.
+  bool DeleteKey(RegistryRoot root, const std::string& path) const;
+
+  // The native folder of the POSIX files (empty on Windows).
   const std::string& folder() const { return folder_; }
 
  private:
@@ -51,21 +80,28 @@ class Registry {
   std::string folder_;
 };
 
-// An open key. Value names are compared without regard to case.
+// An open key; copies share it, and it is closed when the last copy goes. Value
+// names are compared without regard to case.
 class RegistryKey {
  public:
-  // The value, or nullopt when the key holds no value of that name.
+  struct Impl;  // each backend's own
+  explicit RegistryKey(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+  // The value, or nullopt when the key (still) holds no value of that name.
   std::optional<RegistryValue> Get(const std::string& name) const;
-  // Creates or overwrites the value. Returns false when the registry refuses it.
+  // Creates or overwrites the value. Returns false when the registry refuses it
+  // (the key was removed meanwhile, the store may not be written, ...).
   bool Set(const std::string& name, const RegistryValue& value);
 
+  // A string value as the program reads one: defaultText when the value does
+  // not exist, else RegistryValueText.
+  std::string ReadString(const std::string& name, const std::string& defaultText) const;
+  // Stores text as a REG_SZ; raises RegistryError
+  // "Echec à la définition des données pour '<name>'" when refused.
+  void WriteString(const std::string& name, const std::string& text);
+
  private:
-  friend class Registry;
-  RegistryKey(std::string folder, RegistryRoot root, std::string path)
-      : folder_(std::move(folder)), root_(root), path_(std::move(path)) {}
-  std::string folder_;
-  RegistryRoot root_;
-  std::string path_;
+  std::shared_ptr<Impl> impl_;
 };
 
 }  // namespace skarvel
