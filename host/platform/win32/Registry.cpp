@@ -1,0 +1,72 @@
+// Registry keys through the ANSI registry functions of Windows: texts stay in
+// the system code page, as everywhere else in the program.
+#include <windows.h>
+
+#include "host/Registry.h"
+
+namespace skarvel {
+
+struct RegistryKey::Impl {
+  explicit Impl(HKEY key) : handle(key) {}
+  ~Impl() { RegCloseKey(handle); }
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
+  HKEY handle;
+};
+
+namespace {
+
+HKEY RootHandle(RegistryRoot root) {
+  return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+}  // namespace
+
+Registry Registry::Default() { return Registry(std::string()); }
+
+Registry Registry::AtFolder(std::string) { return Registry(std::string()); }
+
+std::optional<RegistryKey> Registry::Open(RegistryRoot root, const std::string& path, bool create) const {
+  HKEY key = nullptr;
+  LONG result;
+  if (create) {
+    result = RegCreateKeyExA(RootHandle(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  } else {
+    result = RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_ALL_ACCESS, &key);
+  }
+  if (result != ERROR_SUCCESS) return std::nullopt;
+  return RegistryKey(std::make_shared<RegistryKey::Impl>(key));
+}
+
+bool Registry::DeleteKey(RegistryRoot root, const std::string& path) const {
+  if (path.empty()) return false;
+  return RegDeleteKeyA(RootHandle(root), path.c_str()) == ERROR_SUCCESS;
+}
+
+std::optional<RegistryValue> RegistryKey::Get(const std::string& name) const {
+  // The value may grow between asking its size and reading it: ask again then.
+  for (;;) {
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG result = RegQueryValueExA(impl_->handle, name.c_str(), nullptr, &type, nullptr, &size);
+    if (result != ERROR_SUCCESS) return std::nullopt;
+    RegistryValue value;
+    value.data.resize(size);
+    result = RegQueryValueExA(impl_->handle, name.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(value.data.data()), &size);
+    if (result == ERROR_MORE_DATA) continue;
+    if (result != ERROR_SUCCESS) return std::nullopt;
+    value.type = type;
+    value.data.resize(size);
+    return value;
+  }
+}
+
+bool RegistryKey::Set(const std::string& name, const RegistryValue& value) {
+  return RegSetValueExA(impl_->handle, name.c_str(), 0, value.type,
+                        reinterpret_cast<const BYTE*>(value.data.data()),
+                        static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
+}
+
+}  // namespace skarvel
