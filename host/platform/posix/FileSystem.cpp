@@ -216,12 +216,17 @@ void File::ReadAt(std::int64_t position, void* buffer, std::size_t size) {
 
 void File::Write(const void* buffer, std::size_t size) {
   const auto* in = static_cast<const char*>(buffer);
+  bool stored = false;
   while (size > 0) {
     const ssize_t put = write(Descriptor(handle_), in, size);
     if (put < 0) {
       if (errno == EINTR) continue;
+      // Part of the bytes went in and the rest would not: a write that stores
+      // fewer bytes than asked, whatever the system calls the reason.
+      if (stored) throw IoError(101);
       ThrowErrno();
     }
+    stored = true;
     if (put == 0) throw IoError(101);
     in += put;
     size -= static_cast<std::size_t>(put);
