@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archive/AppState.h"
+#include "archive/UpdateMatcher.h"
 #include "archive/Workbench.h"
 
 namespace skarvel {
@@ -26,18 +27,27 @@ struct UpdateStep {
   std::string source;      // full path of the source file
   std::int32_t index = 0;  // directory index of the replaced or appended entry
   std::string entryName;   // the entry's name (for an append: the new name)
-  std::int64_t oldSize = 0;  // replaced entry's size before
+  std::int64_t oldSize = 0;  // replaced entry's size before (0 for an append)
   std::int64_t newSize = 0;  // the source file's size
+  SourceIdentity identity;   // category and match key of the source file
+
+  bool operator==(const UpdateStep&) const = default;
 };
 
-// The steps of one archive, in source-list order.
+// The steps of one archive, in source-list order, and the archive they make.
 struct UpdatePlan {
   std::string archivePath;
   std::vector<UpdateStep> steps;
+  std::int32_t resultCount = 0;   // entries after the update
+  std::int64_t resultLength = 0;  // bytes of the rewritten archive
+
+  bool operator==(const UpdatePlan&) const = default;
 };
 
 struct UpdateOptions {
-  // Plan only: nothing is written, no attribute changes, no settings written.
+  // Plan only: each archive's directory is read and planned, the checks and their
+  // messages are as in a real run, but no file, attribute, setting or archive
+  // changes, nothing is shown on the status line and nothing is listed.
   bool dryRun = false;
   // Receives the plan of each archive before it is carried out (or instead).
   std::function<void(const UpdatePlan&)> onPlan;
@@ -51,7 +61,19 @@ struct UpdateOptions {
 void Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options = {});
 // "Update all tracks": sets the all-tracks flag and runs Update1wad.
 void UpdateWads(AppState& state, Workbench& bench, const UpdateOptions& options = {});
-// The archive paths of one run.
+// The 17 track archive paths below a game folder, in TrackNames order.
 std::vector<std::string> WadPathList(const std::string& gameFolder);
+
+// The size of a source file (FileSizeOf in a run; tests hand in sizes the disk
+// need not hold).
+using SourceSizeFunction = std::function<std::int64_t(const std::string& path)>;
+
+// What sources (filled from sourceText) do to the archive at archivePath whose
+// directory is the first count records of entries. Refuses (RefusedError naming
+// the file) an appended name over 128 bytes, a source file of 2 GiB or more, and
+// any step after which an offset or the archive's length would pass
+// 2,147,483,647 or data would lie before the end of the directory.
+UpdatePlan PlanUpdate(const std::string& archivePath, const std::vector<WadDirEntry>& entries, std::int32_t count,
+                      const std::string& sourceText, const SourceList& sources, const SourceSizeFunction& sizeOf);
 
 }  // namespace skarvel

@@ -1,0 +1,284 @@
+#include "archive/WadUpdate.h"
+
+#include <utility>
+
+#include "archive/UpdateLayout.h"
+#include "host/Errors.h"
+#include "host/FileSystem.h"
+#include "host/GameFolder.h"
+#include "host/Messages.h"
+#include "host/Paths.h"
+#include "host/TimeText.h"
+
+namespace skarvel {
+namespace {
+
+const std::string kMaxPositionText = std::to_string(kWadMaxPosition);
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+[[noreturn]] void Refuse(const std::string& archivePath, const std::string& why) {
+  throw RefusedError("The update of " + Quoted(archivePath) + " was refused: " + why +
+                     ". The archive was left as it was.");
+}
+
+void CheckSourceSize(const std::string& archivePath, const std::string& source, std::int64_t size) {
+  if (size > kWadMaxPosition) {
+    Refuse(archivePath, "the file " + Quoted(source) + " is " + std::to_string(size) +
+                            " bytes long, more than the " + kMaxPositionText + " bytes an entry can hold");
+  }
+}
+
+void CheckEntryName(const std::string& archivePath, const std::string& source, const std::string& name) {
+  if (name.size() > kWadNameSize) {
+    Refuse(archivePath, "the file " + Quoted(source) + " would be added as the entry " + Quoted(name) + ", which is " +
+                            std::to_string(name.size()) + " bytes long; an entry name holds at most " +
+                            std::to_string(kWadNameSize) + " bytes");
+  }
+}
+
+// The archive that the steps so far make must still be one that the format can
+// describe and that the rebuild will write.
+void CheckLayoutLimits(const std::string& archivePath, const std::string& source, const UpdateLayout& layout) {
+  const std::string with = "with the file " + Quoted(source) + " ";
+  if (layout.Length() > kWadMaxPosition) {
+    Refuse(archivePath, with + "the archive would be " + std::to_string(layout.Length()) +
+                            " bytes long, more than the " + kMaxPositionText + " bytes an archive can hold");
+  }
+  if (layout.HighestOffset() > kWadMaxPosition) {
+    Refuse(archivePath, with + "an entry would lie at offset " + std::to_string(layout.HighestOffset()) +
+                            ", beyond the " + kMaxPositionText + " bytes an archive can address");
+  }
+  if (layout.LowestOffset() < 0) {
+    Refuse(archivePath, with + "an entry would move to offset " + std::to_string(layout.LowestOffset()) +
+                            ", before the start of the file (its data overlaps other entries)");
+  }
+  if (layout.LowestDataOffset() < layout.DirectoryEnd()) {
+    Refuse(archivePath, with + "the data of an entry would lie at offset " +
+                            std::to_string(layout.LowestDataOffset()) + ", inside the directory, which ends at " +
+                            std::to_string(layout.DirectoryEnd()) + " (its data overlaps other entries)");
+  }
+}
+
+// A directory loaded without its data has not been checked against the file; a
+// plan over negative numbers would describe an archive the run cannot load.
+void CheckDirectory(const std::string& archivePath, const std::vector<WadDirEntry>& entries, std::int32_t count) {
+  if (count < 0 || entries.size() < static_cast<std::size_t>(count)) {
+    throw FormatError("The archive " + archivePath + " is damaged: its entry count (" + std::to_string(count) +
+                      ") does not match its directory.");
+  }
+  for (std::int32_t i = 0; i < count; ++i) {
+    const WadDirEntry& entry = entries[static_cast<std::size_t>(i)];
+    if (entry.Offset < 0 || entry.Size < 0) {
+      throw FormatError("The archive " + archivePath + " is damaged: entry " + std::to_string(i) + " " +
+                        Quoted(EntryName(entry)) + " has a negative offset or size.");
+    }
+  }
+}
+
+// The whole of an open source file, refused before anything is allocated when
+// the format could not hold it.
+std::string ReadWholeFile(File& file, const std::string& archivePath, const std::string& source) {
+  const std::int64_t size = file.Size();
+  CheckSourceSize(archivePath, source, size);
+  std::string data(static_cast<std::size_t>(size), '\0');
+  if (size > 0) file.Read(data.data(), data.size());
+  return data;
+}
+
+void ShowProgress(ProgressSink& progress, const std::string& archiveName, std::size_t done, std::size_t total) {
+  const std::size_t percent = done * 100 / total;
+  progress.SetCaption("Updating " + archiveName + " : " + std::to_string(percent) + "%");
+  progress.SetPosition(static_cast<std::uint8_t>(percent));
+  progress.Repaint();
+}
+
+// Carries out a plan on the loaded archive, reading each source file as its turn
+// comes. A file that changed size since it was planned is checked again; the
+// file on disk is not touched here, so a failure leaves it as it was.
+void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) {
+  const std::string& archivePath = plan.archivePath;
+  UpdateLayout layout(wad.Entries, wad.Count, plan.steps.size());
+  wad.Entries.reserve(static_cast<std::size_t>(plan.resultCount));
+  wad.Payloads.reserve(static_cast<std::size_t>(plan.resultCount));
+  const std::string archiveName = Patchname(archivePath);
+
+  for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+    const UpdateStep& step = plan.steps[i];
+    if (step.kind == UpdateStep::Kind::Replace) {
+      // The file loses its attributes so that a read-only file can be opened; it
+      // keeps the archive attribute alone once read.
+      SetFileAttributes(step.source, 0);
+      File file = File::OpenExisting(step.source);
+      std::string data = ReadWholeFile(file, archivePath, step.source);
+      SetFileAttributes(step.source, kAttrArchive);
+      file.Close();
+      const auto size = static_cast<std::int64_t>(data.size());
+      wad.Payloads[static_cast<std::size_t>(step.index)] = std::move(data);
+      layout.Replace(step.index, size);
+    } else {
+      wad.Count += 1;
+      wad.ResizeEntries(static_cast<std::size_t>(wad.Count));
+      wad.ResizePayloads(static_cast<std::size_t>(wad.Count));
+      File file = File::OpenExisting(step.source);
+      std::string data = ReadWholeFile(file, archivePath, step.source);
+      file.Close();
+      const auto size = static_cast<std::int64_t>(data.size());
+      const std::int32_t index = wad.Count - 1;
+      SetEntryName(wad.Entries[static_cast<std::size_t>(index)], step.entryName);
+      wad.Payloads[static_cast<std::size_t>(index)] = std::move(data);
+      layout.Append(size);
+    }
+    CheckLayoutLimits(archivePath, step.source, layout);
+    ShowProgress(progress, archiveName, i + 1, plan.steps.size());
+  }
+  layout.Store(wad.Entries);
+}
+
+std::string TrackArchivePath(const std::string& gameFolder, std::size_t k) {
+  return gameFolder + "\\" + TrackNames[k] + ".wad";
+}
+
+bool EndsInWad(const std::string& text) { return text.size() >= 3 && text.compare(text.size() - 3, 3, "wad") == 0; }
+
+// Clears the all-tracks flag on every way out of a run, an error included.
+class AllTracksReset {
+ public:
+  explicit AllTracksReset(bool& flag) : flag_(flag) {}
+  ~AllTracksReset() { flag_ = false; }
+  AllTracksReset(const AllTracksReset&) = delete;
+  AllTracksReset& operator=(const AllTracksReset&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+void UpdateArchive(AppState& state, Workbench& bench, const UpdateOptions& options, const std::string& archivePath,
+                   const std::string& sourceText) {
+  if (options.dryRun) {
+    // Only the directory is read, into an archive of its own, so that the shared
+    // one keeps the directory that the contents list shows.
+    WadArchive directory;
+    LoadWadDirectory(directory, archivePath);
+    const UpdatePlan plan =
+        PlanUpdate(archivePath, directory.Entries, directory.Count, sourceText, state.sources, FileSizeOf);
+    if (options.onPlan) options.onPlan(plan);
+    return;
+  }
+  LoadWadArchive(state.wad, archivePath);
+  const UpdatePlan plan =
+      PlanUpdate(archivePath, state.wad.Entries, state.wad.Count, sourceText, state.sources, FileSizeOf);
+  if (options.onPlan) options.onPlan(plan);
+  ApplyPlan(state.wad, plan, bench.Progress());
+  RebuildWad(state.wad, archivePath, state.wad.Count);
+}
+
+}  // namespace
+
+std::vector<std::string> WadPathList(const std::string& gameFolder) {
+  std::vector<std::string> paths;
+  paths.reserve(TrackNames.size());
+  for (std::size_t k = 0; k < TrackNames.size(); ++k) paths.push_back(TrackArchivePath(gameFolder, k));
+  return paths;
+}
+
+UpdatePlan PlanUpdate(const std::string& archivePath, const std::vector<WadDirEntry>& entries, std::int32_t count,
+                      const std::string& sourceText, const SourceList& sources, const SourceSizeFunction& sizeOf) {
+  CheckDirectory(archivePath, entries, count);
+  UpdatePlan plan;
+  plan.archivePath = archivePath;
+  plan.steps.reserve(sources.size());
+  EntryMatcher matcher(entries, count);
+  UpdateLayout layout(entries, count, sources.size());
+  std::vector<std::string> appendedNames;
+
+  for (const std::string& source : sources) {
+    UpdateStep step;
+    step.source = source;
+    step.identity = IdentifySource(sourceText, source);
+    step.newSize = sizeOf(source);
+    CheckSourceSize(archivePath, source, step.newSize);
+    const std::int32_t match = matcher.FirstMatch(step.identity);
+    if (match >= 0) {
+      step.kind = UpdateStep::Kind::Replace;
+      step.index = match;
+      step.entryName = match < count ? EntryName(entries[static_cast<std::size_t>(match)])
+                                     : appendedNames[static_cast<std::size_t>(match - count)];
+      step.oldSize = layout.SizeOf(match);
+      layout.Replace(match, step.newSize);
+    } else {
+      step.kind = UpdateStep::Kind::Append;
+      step.entryName = AppendedEntryName(archivePath, step.identity.key);
+      CheckEntryName(archivePath, source, step.entryName);
+      step.index = layout.Append(step.newSize);
+      matcher.Add(step.entryName, step.index);
+      appendedNames.push_back(step.entryName);
+    }
+    CheckLayoutLimits(archivePath, source, layout);
+    plan.steps.push_back(std::move(step));
+  }
+  plan.resultCount = layout.Count();
+  plan.resultLength = layout.Length();
+  return plan;
+}
+
+void Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options) {
+  const Stopwatch stopwatch;
+  AllTracksReset reset(state.allTracks);
+  const bool allTracks = state.allTracks;
+  const std::string source = bench.SourceText();
+  const std::string archiveText = bench.ArchiveText();
+
+  // An empty text would enumerate the whole root folder of the drive.
+  if (source == messages::kNoSourceChosen || source.empty()) {
+    bench.ShowMessage(messages::kChooseSourceFirst);
+    return;
+  }
+  if (!allTracks) {
+    if (archiveText.empty()) {
+      bench.ShowMessage(messages::kChooseWadFirst);
+      return;
+    }
+    if (!EndsInWad(archiveText)) {
+      bench.ShowMessage(messages::kNotAWadFile);
+      return;
+    }
+    if (!FileExists(archiveText)) {
+      bench.ShowMessage(messages::kWadPathMistake);
+      return;
+    }
+    if (!options.dryRun) state.settings.WriteString("WadName", archiveText);
+  }
+  if (!FillSourceList(source, state.sources, [&bench](const std::string& text) { bench.ShowMessage(text); })) {
+    return;
+  }
+  if (!state.commandLineMode && !options.dryRun) state.settings.WriteString("FileName", source);
+
+  ProgressSink& progress = bench.Progress();
+  const std::size_t archives = allTracks ? TrackNames.size() : 1;
+  for (std::size_t k = 0; k < archives; ++k) {
+    // The game folder is looked up again for every track, as the list is
+    // computed element by element.
+    std::string archivePath = archiveText;
+    if (allTracks) {
+      const std::string gameFolder =
+          options.gameFolder ? *options.gameFolder : GetPath(state.registry, state.gameFolderFound);
+      archivePath = TrackArchivePath(gameFolder, k);
+    }
+    UpdateArchive(state, bench, options, archivePath, source);
+    if (allTracks && !options.dryRun) progress.SetPosition(0);
+  }
+  if (options.dryRun) return;
+
+  progress.SetPosition(0);
+  progress.SetCaption(stopwatch.Caption("Update done in "));
+  state.allTracks = false;
+  CreateFileList(state.wad, bench.ArchiveText(), bench.Contents());
+}
+
+void UpdateWads(AppState& state, Workbench& bench, const UpdateOptions& options) {
+  state.allTracks = true;
+  Update1wad(state, bench, options);
+}
+
+}  // namespace skarvel
