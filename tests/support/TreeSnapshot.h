@@ -1,0 +1,12 @@
+#pragma once
+// Everything below a folder, to compare a tree before and after an operation.
+#include <map>
+#include <string>
+
+namespace skarvel::test {
+
+// Relative native path ("/"-separated) to content: a file's bytes, "<dir>" for a
+// folder, "<link:TARGET>" for a link (never followed). Empty for a missing folder.
+std::map<std::string, std::string> TreeSnapshot(const std::string& nativeFolder);
+
+}  // namespace skarvel::test
