@@ -44,8 +44,10 @@ WadRecordSpot SpotAt(File& file, std::int32_t index) {
   return SpotOf(entry, index);
 }
 
+// An empty entry reads nothing, so only a negative offset puts it outside.
 bool LiesOutside(const WadDirEntry& entry, std::int64_t fileSize) {
-  return entry.Offset < 0 || entry.Size < 0 || std::int64_t{entry.Offset} + entry.Size > fileSize;
+  if (entry.Offset < 0 || entry.Size < 0) return true;
+  return entry.Size > 0 && std::int64_t{entry.Offset} + entry.Size > fileSize;
 }
 
 // Overlaps as (entry, other) index pairs, gaps and trailing bytes, from the

@@ -54,7 +54,7 @@ struct WadVerifyReport {
   // those the file holds whole.
   std::int32_t recordsExamined = 0;
 
-  // Entries with a negative offset or size, or whose data runs past the end of the file.
+  // Entries with a negative offset or size, or whose bytes run past the end of the file.
   std::vector<WadRecordSpot> outsideFile;
   // Entries whose data reaches into the count or the directory.
   std::vector<WadRecordSpot> intoDirectory;
