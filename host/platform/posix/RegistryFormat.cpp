@@ -148,6 +148,7 @@ class Parser {
     bool header = false;
     Key* current = nullptr;
     for (index_ = 0; index_ < lines_.size(); ++index_) {
+      itemLine_ = index_;
       std::string line = Decoded(lines_[index_]);
       std::string_view view = Trimmed(line);
       if (view.empty() || view.front() == ';') continue;
@@ -170,7 +171,8 @@ class Parser {
 
  private:
   [[noreturn]] void Fail(const std::string& what) const {
-    throw RegistryError("Damaged registry file " + file_ + ", line " + std::to_string(index_ + 1) + ": " + what);
+    // A value continued over several lines is reported at its first line.
+    throw RegistryError("Damaged registry file " + file_ + ", line " + std::to_string(itemLine_ + 1) + ": " + what);
   }
 
   std::string Decoded(const std::string& line) const {
@@ -308,6 +310,7 @@ class Parser {
   const std::string& file_;
   std::vector<std::string> lines_;
   std::size_t index_ = 0;
+  std::size_t itemLine_ = 0;
 };
 
 }  // namespace
