@@ -27,7 +27,12 @@ constexpr std::int64_t kMaxCopiesOfFile = 4;
 // goes to the disk in a few large writes instead of one call per entry.
 constexpr std::size_t kRunBufferSize = std::size_t{8} << 20;
 
-std::string Quoted(const WadDirEntry& entry) { return "\"" + EntryName(entry) + "\""; }
+std::string Quoted(const WadDirEntry& entry) {
+  std::string text(1, '"');
+  text += EntryName(entry);
+  text += '"';
+  return text;
+}
 
 std::int64_t DirectoryEnd(std::int64_t count) { return kWadHeaderSize + kWadRecordSize * count; }
 
