@@ -189,6 +189,18 @@ TEST_F(FileSystemTest, ReplacementThroughALinkReplacesTheLinkedFile) {
   EXPECT_EQ(test::ReadNativeFile(dir.Native("data.bin")), "via link");
 }
 
+TEST_F(FileSystemTest, ReplacementOfAFileWithTheLongestNameAllowed) {
+  // The temporary file beside it must not need a longer name than the system allows.
+  const std::string name(255, 'n');
+  test::WriteNativeFile(dir.Native(name), "old");
+  {
+    ReplacementFile replacement(dir.Internal(name));
+    replacement.file().Write("new", 3);
+    replacement.Commit();
+  }
+  EXPECT_EQ(test::ReadNativeFile(dir.Native(name)), "new");
+}
+
 TEST_F(FileSystemTest, FailedReplacementLeavesTargetAndNoTemporaryFile) {
   const auto namesBefore = NativeNames(dir.native());
   try {

@@ -254,7 +254,8 @@ ReplacementFile::ReplacementFile(const std::string& targetPath)
   }
   // Beside the target, so that the final rename stays on one file system.
   const auto slash = target_.rfind('/');
-  const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  // Shortened so that the temporary name stays within the 255 bytes a name may have.
+  const std::string name = (slash == std::string::npos ? target_ : target_.substr(slash + 1)).substr(0, 200);
   std::string pattern = (slash == std::string::npos ? std::string() : target_.substr(0, slash + 1)) + "." + name +
                         ".skarvel-XXXXXX";
   const int fd = mkostemp(pattern.data(), O_CLOEXEC);
