@@ -48,9 +48,20 @@ bool ForceFolder(const std::string& folder) {
   return CreateDirectoryA(folder.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+// Windows refuses to open a read-only file for writing by itself; Wine run as
+// root does not, so the attribute is checked here as well, before anything
+// is opened or truncated.
+void RefuseReadOnly(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    throw IoError(ERROR_ACCESS_DENIED);
+  }
+}
+
 }  // namespace
 
 File File::OpenExisting(const std::string& path) {
+  RefuseReadOnly(path);
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
@@ -58,6 +69,7 @@ File File::OpenExisting(const std::string& path) {
 }
 
 File File::Create(const std::string& path) {
+  RefuseReadOnly(path);
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
