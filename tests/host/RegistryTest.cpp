@@ -166,13 +166,6 @@ TEST_F(RegistryFileTest, OpeningWithoutCreatingWritesNothing) {
   EXPECT_FALSE(test::NativeExists(MachineFile())) << "each root keeps its own file";
 }
 
-TEST_F(RegistryFileTest, RootsAreSeparate) {
-  RegistryKey user = OpenKey(RegistryRoot::CurrentUser);
-  ASSERT_TRUE(user.Set("x", RegistryValue::String("user")));
-  RegistryKey machine = OpenKey(RegistryRoot::LocalMachine);
-  EXPECT_FALSE(machine.Get("x"));
-}
-
 TEST_F(RegistryFileTest, KeyPathsThatCannotBeStoredAreNotOpened) {
   for (const char* path : {"\\Software", "Software\\", "Soft\\\\ware", "Soft\nware"}) {
     EXPECT_FALSE(registry.Open(RegistryRoot::CurrentUser, path, true)) << path;
@@ -410,21 +403,6 @@ TEST_F(RegistryFileTest, RewriteKeepsTheFilePermissions) {
   struct stat info {};
   ASSERT_EQ(stat(UserFile().c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
-}
-
-// --- Reading values as the program does ------------------------------------
-
-TEST(RegistryValueText, FollowsTheRulesOfAStringRead) {
-  EXPECT_EQ(RegistryValueText("n", Typed(kRegSz, std::string("ab\0cd\0", 6))), "ab");
-  EXPECT_EQ(RegistryValueText("n", Typed(kRegSz, "abc")), "abc");
-  EXPECT_EQ(RegistryValueText("n", Typed(kRegExpandSz, std::string("%HOME%\0", 7))), "%HOME%");
-  EXPECT_EQ(RegistryValueText("n", Typed(kRegDword, "")), "") << "empty data answers before its type";
-  try {
-    RegistryValueText("Directory", Typed(kRegDword, std::string(4, '\0')));
-    ADD_FAILURE() << "no error";
-  } catch (const RegistryError& error) {
-    EXPECT_EQ(std::string(error.what()), Utf8ToCp1252("Type de données incorrect pour 'Directory'"));
-  }
 }
 
 }  // namespace
