@@ -156,10 +156,12 @@ class AllTracksReset {
 void UpdateArchive(AppState& state, Workbench& bench, const UpdateOptions& options, const std::string& archivePath,
                    const std::string& sourceText) {
   if (options.dryRun) {
-    // Only the directory is read, into an archive of its own, so that the shared
-    // one keeps the directory that the contents list shows.
+    // Loaded whole, as the real run loads it, so that an archive the real run
+    // refuses (data outside the file, overlaps claiming too much) is refused
+    // here too instead of getting a plan; into an archive of its own, so that
+    // the shared one keeps the directory that the contents list shows.
     WadArchive directory;
-    LoadWadDirectory(directory, archivePath);
+    LoadWadArchive(directory, archivePath);
     const UpdatePlan plan =
         PlanUpdate(archivePath, directory.Entries, directory.Count, sourceText, state.sources, FileSizeOf);
     if (options.onPlan) options.onPlan(plan);
