@@ -1,6 +1,5 @@
 #include "cli/Commands.h"
 
-#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <optional>
@@ -66,19 +65,20 @@ bool ListInto(Session& session, const std::string& archive, std::ostream& err) {
   return session.bench.RowsSet();
 }
 
-// The rows as the contents list shows them, with the offset of each from the
-// directory that the same listing loaded, in directory order.
+// The rows with the offset of each from the directory that the same listing
+// loaded. The listing hands its rows over in directory order, so a row's
+// position is its index; the index field cannot be trusted for that, since a
+// name may itself hold ";".
 std::vector<ListedEntry> ListedEntries(const Session& session) {
   const auto& entries = session.state.wad.Entries;
+  const auto& rows = session.bench.Rows();
+  if (rows.size() != entries.size()) throw ListIndexError(static_cast<int>(rows.size()));
   std::vector<ListedEntry> listed;
-  for (const std::string& row : session.bench.Rows()) {
-    const std::int64_t index = std::stoll(FieldOf(row, 3));
-    if (index < 0 || static_cast<std::size_t>(index) >= entries.size()) throw ListIndexError(static_cast<int>(index));
-    const WadDirEntry& entry = entries[static_cast<std::size_t>(index)];
-    listed.push_back({static_cast<std::int32_t>(index), entry.Offset, entry.Size, FieldOf(row, 1) + FieldOf(row, 0)});
+  listed.reserve(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const WadDirEntry& entry = entries[i];
+    listed.push_back({static_cast<std::int32_t>(i), entry.Offset, entry.Size, EntryName(entry)});
   }
-  std::stable_sort(listed.begin(), listed.end(),
-                   [](const ListedEntry& a, const ListedEntry& b) { return a.index < b.index; });
   return listed;
 }
 

@@ -58,8 +58,15 @@ void TerminalWorkbench::SetRows(std::vector<std::string> rows) {
   selected_ = -1;
 }
 
+// The rows arrive in directory order, so the row at position index is the
+// first choice; a name holding ";" can make another row's field 3 look alike.
 bool TerminalWorkbench::SelectRowOfIndex(std::int64_t index) {
   const std::string wanted = std::to_string(index);
+  if (index >= 0 && static_cast<std::size_t>(index) < rows_.size() &&
+      FieldOf(rows_[static_cast<std::size_t>(index)], 3) == wanted) {
+    selected_ = static_cast<int>(index);
+    return true;
+  }
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     if (FieldOf(rows_[i], 3) == wanted) {
       selected_ = static_cast<int>(i);
