@@ -40,9 +40,13 @@ void TerminalWorkbench::Draw() {
   if (!drawProgress_) return;
   constexpr int kBarWidth = 20;
   const int filled = position_ * kBarWidth / 100;
-  err_ << kEraseLine << '[' << std::string(static_cast<std::size_t>(filled), '#')
-       << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << ToDisplayText(caption_)
-       << std::flush;
+  std::string line = '[' + std::string(static_cast<std::size_t>(filled), '#') +
+                     std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') + "] " + ToDisplayText(caption_);
+  // Operations repaint after every file; the terminal needs a new line only
+  // when the text changed, which is at most once per percent.
+  if (lineOpen_ && line == drawn_) return;
+  err_ << kEraseLine << line << std::flush;
+  drawn_ = std::move(line);
   lineOpen_ = true;
 }
 

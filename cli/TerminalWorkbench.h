@@ -59,6 +59,7 @@ class TerminalWorkbench : public Workbench, public ProgressSink, public Contents
   std::ostream& err_;
   bool drawProgress_;
   bool lineOpen_ = false;
+  std::string drawn_;
   std::string caption_;
   int position_ = 0;
   bool messageShown_ = false;
