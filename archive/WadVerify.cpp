@@ -1,6 +1,7 @@
 #include "archive/WadVerify.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -31,6 +32,12 @@ struct NameKey {
   std::size_t hash;
   std::int32_t index;
 };
+
+// The name's length within its field, as EntryName sees it, without copying it.
+std::size_t NameLength(const WadDirEntry& entry) {
+  const void* nul = std::memchr(entry.Name, '\0', kWadNameSize);
+  return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - entry.Name) : kWadNameSize;
+}
 
 std::int64_t RecordPosition(std::int64_t index) { return kWadHeaderSize + kWadRecordSize * index; }
 
@@ -140,6 +147,7 @@ WadVerifyReport VerifyWad(const std::string& path) {
   std::vector<NameKey> keys;
   keys.reserve(static_cast<std::size_t>(examined));
   std::vector<WadDirEntry> slice(static_cast<std::size_t>(std::min(examined, kRecordsPerSlice)));
+  std::string lowered;  // reused: a million names should not cost a million allocations
 
   for (std::int64_t first = 0; first < examined; first += kRecordsPerSlice) {
     const std::int64_t n = std::min(kRecordsPerSlice, examined - first);
@@ -154,8 +162,10 @@ WadVerifyReport VerifyWad(const std::string& path) {
         regions.push_back({start, start + entry.Size, index});
         if (start < dataStart) report.intoDirectory.push_back(SpotOf(entry, index));
       }
-      const std::string name = EntryName(entry);
-      keys.push_back({std::hash<std::string_view>{}(ToLowerCp1252(name)), index});
+      const std::string_view name(entry.Name, NameLength(entry));
+      lowered.resize(name.size());
+      std::transform(name.begin(), name.end(), lowered.begin(), LowerCp1252);
+      keys.push_back({std::hash<std::string_view>{}(lowered), index});
       if (auto reason = UnsafeEntryNameReason(name)) report.unsafeNames.push_back({SpotOf(entry, index), *reason});
     }
   }
