@@ -23,9 +23,11 @@ namespace {
 // file could otherwise claim its whole length thousands of times over.
 constexpr std::int64_t kMaxCopiesOfFile = 4;
 
-// Payloads below this size are gathered into one buffer so that a packed archive
-// goes to the disk in a few large writes instead of one call per entry.
-constexpr std::size_t kRunBufferSize = std::size_t{8} << 20;
+// Small payloads are gathered into one buffer so that a packed archive goes to
+// the disk in large writes instead of one call per entry. The buffer is copied
+// twice (in, then out by the kernel), so it must stay in the processor's cache:
+// measured on a 1 GiB archive, 1 MiB wrote about twice as fast as 8 MiB.
+constexpr std::size_t kRunBufferSize = std::size_t{1} << 20;
 
 std::string Quoted(const WadDirEntry& entry) {
   std::string text(1, '"');
