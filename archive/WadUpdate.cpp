@@ -219,6 +219,12 @@ UpdatePlan PlanUpdate(const std::string& archivePath, const std::vector<WadDirEn
     CheckLayoutLimits(archivePath, source, layout);
     plan.steps.push_back(std::move(step));
   }
+  // Without a source file no step has checked the layout, yet the rebuild still
+  // refuses data that reaches into the directory; the plan must refuse it too.
+  if (plan.steps.empty() && layout.LowestDataOffset() < layout.DirectoryEnd()) {
+    Refuse(archivePath, "the data of an entry lies at offset " + std::to_string(layout.LowestDataOffset()) +
+                            ", inside the directory, which ends at " + std::to_string(layout.DirectoryEnd()));
+  }
   plan.resultCount = layout.Count();
   plan.resultLength = layout.Length();
   return plan;
