@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 #include "archive/WadArchive.h"
@@ -154,6 +155,24 @@ TEST_F(CliUpdate, ADamagedArchiveIsRefusedByTheDryRunAsByTheRealRun) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err, "");
     EXPECT_EQ(ReadNativeFile(cli.dir.Native("d.wad")), damaged);
+  }
+}
+
+// With an empty source folder no step checks the layout: the dry run planned
+// nothing for an archive whose data reaches into its directory, which the real
+// run's rebuild then refused.
+TEST_F(CliUpdate, DataInsideTheDirectoryIsRefusedByTheDryRunEvenWithoutSources) {
+  const std::string damaged = Int32Bytes(1) + RawRecord("head", 0, 8);
+  WriteNativeFile(cli.dir.Native("h.wad"), damaged);
+  std::filesystem::create_directories(cli.dir.Native("nothing"));
+  for (bool dryRun : {true, false}) {
+    SCOPED_TRACE(dryRun ? "dry run" : "real run");
+    std::vector<std::string> args{"update", "h.wad", "nothing"};
+    if (dryRun) args.push_back("--dry-run");
+    const CliResult r = cli.Run(args);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(ReadNativeFile(cli.dir.Native("h.wad")), damaged);
   }
 }
 
