@@ -1,6 +1,7 @@
 #include "archive/UpdateLayout.h"
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
 
 namespace skarvel {
@@ -73,7 +74,9 @@ UpdateLayout::UpdateLayout(const std::vector<WadDirEntry>& entries, std::int32_t
     ordered_ = false;  // nothing to order; the literal pass over nothing is free
     return;
   }
-  tree_.assign(4 * leaves_, EmptyNode());
+  // Halving [lo, hi) at its middle gives a tree no deeper than that of the next
+  // power of two, whose nodes number twice that power.
+  tree_.assign(2 * std::bit_ceil(leaves_), EmptyNode());
   Build(1, 0, leaves_, offsets, indexAt);
 }
 
@@ -180,6 +183,7 @@ std::int64_t UpdateLayout::OffsetOf(std::int32_t index) const {
 void UpdateLayout::Replace(std::int32_t index, std::int64_t newSize) {
   const auto i = static_cast<std::size_t>(index);
   const std::int64_t delta = newSize - sizes_[i];
+  if (delta == 0) return;  // nothing moves, and the record keeps its size
   const std::int64_t offset = OffsetOf(index);
   if (ordered_) {
     const std::size_t from = FirstAbove(1, 0, leaves_, offset);

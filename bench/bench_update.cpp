@@ -1,0 +1,348 @@
+// The update's speed and memory, against cp on the same data in the same run.
+//
+//   (a) 20,000 small source files into an archive of 20,000 entries, against the
+//       same archive updated from an empty source folder (target: at most 2.5x);
+//   (b) one entry of a 1 GiB archive replaced, against cp of the archive (target:
+//       at most 1.4x; cp followed by sync is shown too, since the rewrite is
+//       flushed to the disk before it takes the archive's place);
+//   (c) the peak memory of a process that only runs the update, against the
+//       archive's size plus the largest source file plus 64 MiB.
+//
+// Data goes to a fresh folder below SKARVEL_BENCH_DIR (default: the system's
+// temporary folder) and is removed at the end. "--quick" makes everything small.
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "archive/AppState.h"
+#include "archive/WadUpdate.h"
+#include "archive/Workbench.h"
+#include "host/Encoding.h"
+#include "host/Registry.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using skarvel::AppState;
+using skarvel::ContentsList;
+using skarvel::ProgressSink;
+using skarvel::Registry;
+using skarvel::Workbench;
+
+constexpr int kRepeats = 3;
+
+// A main window that shows nothing: the update's own work is what is measured.
+class QuietBench : public Workbench, public ProgressSink, public ContentsList {
+ public:
+  std::string source, archive;
+  std::string SourceText() const override { return source; }
+  std::string ArchiveText() const override { return archive; }
+  ProgressSink& Progress() override { return *this; }
+  ContentsList& Contents() override { return *this; }
+  std::optional<std::string> RunSaveDialog(const std::string&, const std::string&) override { return std::nullopt; }
+  void RepaintWindow() override {}
+  void ShowMessage(const std::string& text) override { throw std::runtime_error("message: " + text); }
+  void SetCaption(const std::string& text) override { caption = text; }
+  void SetPosition(std::uint8_t) override {}
+  void Repaint() override {}
+  void SetRows(std::vector<std::string> rows) override { rowCount = rows.size(); }
+  std::string SelectedRowField(int) const override { return {}; }
+
+  std::string caption;
+  std::size_t rowCount = 0;
+};
+
+// One update of archive from source, as the command line runs it.
+void RunUpdate(const std::string& nativeArchive, const std::string& nativeSource, const std::string& registryFolder) {
+  AppState state(Registry::AtFolder(registryFolder));
+  state.commandLineMode = true;
+  QuietBench bench;
+  bench.archive = skarvel::ToInternalPath(nativeArchive);
+  bench.source = skarvel::ToInternalPath(nativeSource);
+  skarvel::Update1wad(state, bench);
+  if (!bench.caption.starts_with("Update done in ")) throw std::runtime_error("the update did not finish");
+}
+
+double Seconds(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// User plus system time of this process so far: less sensitive than the wall
+// clock to other work on a shared machine.
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Runs a program and waits for it; its resource use (the peak memory among them).
+rusage RunProgram(const std::vector<std::string>& words) {
+  std::vector<char*> argv;
+  for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    throw std::runtime_error("cannot start " + words[0]);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    throw std::runtime_error(words[0] + " failed");
+  }
+  return usage;
+}
+
+// Flushes everything written so far, so each measurement starts from a clean disk.
+void SyncAll() { ::sync(); }
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+void Put32(std::string& out, std::int32_t value) {
+  char bytes[4];
+  std::memcpy(bytes, &value, 4);
+  out.append(bytes, 4);
+}
+
+std::string Record(const std::string& name, std::int64_t offset, std::int64_t size) {
+  std::string record = name;
+  record.resize(128, '\0');
+  Put32(record, static_cast<std::int32_t>(offset));
+  Put32(record, static_cast<std::int32_t>(size));
+  return record;
+}
+
+// A packed archive of the given names and sizes, written in large pieces; the
+// data of entry i is a byte pattern of its own.
+void WriteArchive(const std::string& path, const std::vector<std::string>& names,
+                  const std::vector<std::int64_t>& sizes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::string head;
+  Put32(head, static_cast<std::int32_t>(names.size()));
+  std::int64_t offset = 4 + 136 * static_cast<std::int64_t>(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    head += Record(names[i], offset, sizes[i]);
+    offset += sizes[i];
+  }
+  out.write(head.data(), static_cast<std::streamsize>(head.size()));
+  std::string chunk;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    chunk.assign(static_cast<std::size_t>(sizes[i]), static_cast<char>('a' + i % 26));
+    out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+  }
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string MiB(double bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f MiB", bytes / (1024.0 * 1024.0));
+  return text;
+}
+
+std::string Fixed(double value, int decimals = 3) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+void Verdict(const std::string& what, double ratio, double target) {
+  std::cout << "  " << what << ": " << Fixed(ratio, 2) << "x (target at most " << Fixed(target, 1) << "x) "
+            << (ratio <= target ? "PASS" : "OVER") << "\n";
+}
+
+// The peak memory of a process that runs only the update, in bytes.
+double PeakMemoryOfUpdate(const std::string& self, const std::string& archive, const std::string& source,
+                          const std::string& registry) {
+  const rusage usage = RunProgram({self, "--update-child", archive, source, registry});
+  return static_cast<double>(usage.ru_maxrss) * 1024.0;  // kilobytes on Linux
+}
+
+struct Folder {
+  std::string path;
+  explicit Folder(std::string p) : path(std::move(p)) {}
+  ~Folder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+};
+
+std::string MakeBenchFolder() {
+  const char* base = std::getenv("SKARVEL_BENCH_DIR");
+  std::string pattern = (fs::path(base && *base ? base : fs::temp_directory_path().string()) / "skarvel-bench-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a folder in " + pattern);
+  return pattern;
+}
+
+// (a) Many small files into many entries.
+void ManyFiles(const std::string& root, const std::string& self, bool quick) {
+  const int entries = quick ? 2000 : 20000;
+  std::cout << "(a) " << entries << " source files into an archive of " << entries << " entries\n";
+  std::mt19937 random(4);
+  std::vector<std::string> names;
+  std::vector<std::int64_t> sizes;
+  for (int i = 0; i < entries; ++i) {
+    names.push_back("maps\\d" + std::to_string(i % 100) + "\\f" + std::to_string(i) + ".bin");
+    sizes.push_back(100 + static_cast<std::int64_t>(random() % 2900));
+  }
+  const std::string archive = root + "/many.wad";
+  const std::string pristine = root + "/many.pristine";
+  WriteArchive(pristine, names, sizes);
+  std::int64_t sourceBytes = 0, largest = 0;
+  for (int i = 0; i < entries; ++i) {
+    // The files stand for the entries by name, in another folder layout and
+    // with other sizes, so every replacement moves the data behind it.
+    const std::int64_t size = 100 + static_cast<std::int64_t>(random() % 2900);
+    WriteFile(root + "/src/s" + std::to_string(i % 50) + "/f" + std::to_string(i) + ".bin",
+              std::string(static_cast<std::size_t>(size), 'x'));
+    sourceBytes += size;
+    largest = std::max(largest, size);
+  }
+  fs::create_directories(root + "/empty");
+  const std::string registry = root + "/registry";
+  std::cout << "  archive " << MiB(static_cast<double>(fs::file_size(pristine))) << ", sources "
+            << MiB(static_cast<double>(sourceBytes)) << "\n";
+
+  std::vector<double> full, empty, copies, fullCpu, emptyCpu;
+  for (int r = 0; r < kRepeats; ++r) {
+    fs::copy_file(pristine, archive, fs::copy_options::overwrite_existing);
+    SyncAll();
+    double cpu = CpuSeconds();
+    full.push_back(Seconds([&] { RunUpdate(archive, root + "/src", registry); }));
+    fullCpu.push_back(CpuSeconds() - cpu);
+    fs::copy_file(pristine, archive, fs::copy_options::overwrite_existing);
+    SyncAll();
+    cpu = CpuSeconds();
+    empty.push_back(Seconds([&] { RunUpdate(archive, root + "/empty", registry); }));
+    emptyCpu.push_back(CpuSeconds() - cpu);
+    fs::remove_all(root + "/srccopy");
+    SyncAll();
+    copies.push_back(Seconds([&] { RunProgram({"cp", "-r", root + "/src", root + "/srccopy"}); }));
+  }
+  fs::remove_all(root + "/srccopy");
+  const double tFull = Median(full), tEmpty = Median(empty);
+  std::cout << "  update from " << entries << " files: " << Fixed(tFull) << " s (median of " << kRepeats << ")\n"
+            << "  update from an empty folder: " << Fixed(tEmpty) << " s\n"
+            << "  cp -r of the source folder (context): " << Fixed(Median(copies)) << " s\n"
+            << "  processor time (user + system): " << Fixed(Median(fullCpu)) << " s against "
+            << Fixed(Median(emptyCpu)) << " s, " << Fixed(Median(fullCpu) / Median(emptyCpu), 2) << "x\n";
+  Verdict("files / empty folder", tFull / tEmpty, 2.5);
+
+  fs::copy_file(pristine, archive, fs::copy_options::overwrite_existing);
+  const double peak = PeakMemoryOfUpdate(self, archive, root + "/src", registry);
+  const double bound = static_cast<double>(fs::file_size(pristine) + largest) + 64.0 * 1024 * 1024;
+  std::cout << "  peak memory: " << MiB(peak) << " (bound " << MiB(bound) << ") "
+            << (peak <= bound ? "PASS" : "OVER") << "\n";
+  fs::remove(archive);
+  fs::remove(pristine);
+  fs::remove_all(root + "/src");
+}
+
+// (b) and (c): one entry of a large archive.
+void OneEntryOfALargeArchive(const std::string& root, const std::string& self, bool quick) {
+  const std::int64_t entrySize = std::int64_t{1} << 20;
+  const int entries = quick ? 64 : 1024;
+  std::cout << "(b) one entry of an archive of " << entries << " entries of 1 MiB\n";
+  std::vector<std::string> names;
+  std::vector<std::int64_t> sizes(static_cast<std::size_t>(entries), entrySize);
+  for (int i = 0; i < entries; ++i) names.push_back("cars\\big\\e" + std::to_string(i) + ".bin");
+  const std::string archive = root + "/big.wad";
+  WriteArchive(archive, names, sizes);
+  const std::int64_t archiveSize = static_cast<std::int64_t>(fs::file_size(archive));
+  // Two sources for the middle entry, one larger and one smaller, so that each
+  // run changes the size and moves half of the data.
+  // Put together step by step: GCC 12 warns wrongly about "e" + std::to_string(...).
+  std::string middle = std::to_string(entries / 2);
+  middle.insert(0, 1, 'e');
+  middle += ".bin";
+  const std::string grow = root + "/grow/" + middle, shrink = root + "/shrink/" + middle;
+  WriteFile(grow, std::string(static_cast<std::size_t>(entrySize + 4096), 'G'));
+  WriteFile(shrink, std::string(static_cast<std::size_t>(entrySize - 4096), 'S'));
+  const std::string registry = root + "/registry";
+  const std::string copy = root + "/copy.wad";
+
+  std::vector<double> updates, copies, syncedCopies, userCopies;
+  for (int r = 0; r < kRepeats; ++r) {
+    // cp copies inside the kernel (copy_file_range); dd shows a copy through a
+    // user-space buffer, as any program that holds the data must make.
+    fs::remove(copy);
+    SyncAll();
+    userCopies.push_back(Seconds([&] { RunProgram({"dd", "if=" + archive, "of=" + copy, "bs=8M", "status=none"}); }));
+    fs::remove(copy);
+    SyncAll();
+    copies.push_back(Seconds([&] { RunProgram({"cp", archive, copy}); }));
+    fs::remove(copy);
+    SyncAll();
+    syncedCopies.push_back(Seconds([&] {
+      RunProgram({"cp", archive, copy});
+      RunProgram({"sync", copy});
+    }));
+    fs::remove(copy);
+    SyncAll();
+    updates.push_back(Seconds([&] { RunUpdate(archive, r % 2 == 0 ? grow : shrink, registry); }));
+  }
+  const double tUpdate = Median(updates), tCopy = Median(copies), tSynced = Median(syncedCopies);
+  std::cout << "  archive " << MiB(static_cast<double>(archiveSize)) << "\n"
+            << "  update replacing one entry: " << Fixed(tUpdate) << " s (median of " << kRepeats << ")\n"
+            << "  cp: " << Fixed(tCopy) << " s; cp then sync of the copy: " << Fixed(tSynced) << " s\n"
+            << "  dd bs=8M (copy through user space, context): " << Fixed(Median(userCopies)) << " s\n";
+  Verdict("update / cp", tUpdate / tCopy, 1.4);
+  Verdict("update / (cp + sync)", tUpdate / tSynced, 1.4);
+
+  std::cout << "(c) peak memory of the update of (b)\n";
+  const double peak = PeakMemoryOfUpdate(self, archive, grow, registry);
+  const double bound = static_cast<double>(archiveSize + entrySize + 4096) + 64.0 * 1024 * 1024;
+  std::cout << "  peak memory: " << MiB(peak) << " (bound: archive + largest source + 64 MiB = " << MiB(bound)
+            << ") " << (peak <= bound ? "PASS" : "OVER") << "\n";
+  fs::remove(archive);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    if (argc == 5 && std::string(argv[1]) == "--update-child") {
+      RunUpdate(argv[2], argv[3], argv[4]);
+      return 0;
+    }
+    const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    Folder root(MakeBenchFolder());
+    std::cout << "data in " << root.path << "\n";
+    ManyFiles(root.path, self, quick);
+    OneEntryOfALargeArchive(root.path, self, quick);
+    return 0;
+  } catch (const std::exception& error) {
+    std::cerr << "bench_update: " << error.what() << "\n";
+    return 1;
+  }
+}
