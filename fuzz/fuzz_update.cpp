@@ -3,6 +3,8 @@
 // byte for byte as it was; a finished one leaves a readable archive holding
 // every replaced or appended file's bytes.
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,6 +39,7 @@ void MakeSources(const fuzz::Scratch& scratch) {
   for (const auto& [name, bytes] : kSources) {
     scratch.Write("src/" + name, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   }
+  std::filesystem::create_directories(scratch.Native("empty"));
   made = true;
 }
 
@@ -46,11 +49,11 @@ struct Run {
   std::vector<UpdatePlan> plans;
 };
 
-Run Update(const fuzz::Scratch& scratch, bool dryRun) {
+Run Update(const fuzz::Scratch& scratch, const std::string& source, bool dryRun) {
   AppState state(Registry::AtFolder(scratch.Native("registry")));
   fuzz::FuzzWorkbench bench;
   bench.archiveText = scratch.Internal(kArchive);
-  bench.sourceText = scratch.Internal("src");
+  bench.sourceText = scratch.Internal(source);
   Run run;
   UpdateOptions options;
   options.dryRun = dryRun;
@@ -91,7 +94,7 @@ void CheckResult(const fuzz::Scratch& scratch, const UpdatePlan& plan, bool over
 
 void CheckConfined(const fuzz::Scratch& scratch) {
   for (const std::string& path : scratch.Walk()) {
-    if (path != "w" && path != kArchive && path != "src" && !path.starts_with("src/"))
+    if (path != "w" && path != kArchive && path != "empty" && path != "src" && !path.starts_with("src/"))
       fuzz::Fail("the update left " + path);
   }
 }
@@ -107,9 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const WadVerifyReport before = VerifyWad(scratch.Internal(kArchive));
   const bool overlapsBefore = !before.overlaps.empty() || !before.intoDirectory.empty();
 
-  const Run dry = Update(scratch, true);
+  // A quarter of the inputs, chosen by their bytes so that a crash replays, run
+  // from an empty folder: a run without steps must still refuse what the
+  // rebuild refuses.
+  const std::string source = std::hash<std::string>{}(original) % 4 == 0 ? "empty" : "src";
+  const Run dry = Update(scratch, source, true);
   if (scratch.Read(kArchive) != original) fuzz::Fail("the dry run changed the archive");
-  const Run real = Update(scratch, false);
+  const Run real = Update(scratch, source, false);
   CheckConfined(scratch);
 
   if (dry.failed != real.failed || dry.messages != real.messages)
