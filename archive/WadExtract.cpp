@@ -87,8 +87,11 @@ std::optional<std::string> RowRefusal(const WadArchive& wad, const std::string& 
        std::memcmp(current.Entries.data(), wad.Entries.data(), wad.Entries.size() * sizeof(WadDirEntry)) == 0);
   if (!sameDirectory) return kRowFromOtherListing;
 
-  std::string row;
-  for (int k = 0; k < 4; ++k) row += (k ? ";" : "") + contents.SelectedRowField(k);
+  std::string row = contents.SelectedRowField(0);
+  for (int k = 1; k < 4; ++k) {
+    row += ';';
+    row += contents.SelectedRowField(k);
+  }
   if (row != ContentsRow(wad.Entries[static_cast<std::size_t>(index)], index)) return kRowFromOtherListing;
   return std::nullopt;
 }
