@@ -40,16 +40,32 @@ struct WadArchive {
   void ResizePayloads(std::size_t n);
 };
 
-// Sets Count and Entries from the archive at path; leaves Payloads alone.
-// A malformed archive raises FormatError before anything out of proportion to the
-// file's length is allocated.
+// Every load reads into locals and moves them in only when it succeeded: a failed
+// load leaves wad as it was. A malformed archive raises FormatError naming the
+// archive and the fault, before anything out of proportion to the file's length
+// is allocated; a file that cannot be opened raises IoError.
+
+// Sets Count and Entries from the archive at path; leaves Payloads alone. Reads
+// only the count and the directory (one read), after checking that the
+// directory fits in the file. Records are taken as they are, so a directory
+// whose entries point outside the file can still be listed.
 void LoadWadDirectory(WadArchive& wad, const std::string& path);
-// Sets Count, Entries and Payloads from the archive at path.
+// Sets Count, Entries and Payloads from the archive at path. Every record is
+// checked against the file before any data is read: offset and size not
+// negative, data inside the file (an empty entry may point anywhere), and all
+// entries together claiming at most four times the file's length.
 void LoadWadArchive(WadArchive& wad, const std::string& path);
-// The data of entry index, located by the shared Entries.
+// The data of entry index, located by the shared Entries and checked against
+// the file as it is now. An index outside Entries raises RefusedError.
 std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::int32_t index);
 // Writes the archive from the first count records and payloads, crash-safely:
-// the file at path is either the old one or the complete new one.
+// the file at path is either the old one or the complete new one, with its
+// permissions. Regions no entry covers are zeros; where data regions share
+// bytes, the entry later in the directory wins. The file ends at the directory
+// or at the largest end of a non-empty entry. Refused (RefusedError, nothing
+// written) when count is negative, fewer records or payloads than count exist,
+// a record has a negative offset or size, a payload's length differs from its
+// record's Size, or non-empty data would reach into the header or directory.
 void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count);
 
 // The contents row of a record: file name;folder;size;index.

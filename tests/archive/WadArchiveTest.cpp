@@ -423,6 +423,8 @@ std::vector<MalformedCase> MalformedCases() {
       {"negative count", Int32Bytes(-1) + Bytes('x', 200), "negative (-1)", true},
       {"lowest count", Int32Bytes(INT32_MIN), "negative", true},
       {"2,000,000,000 entries in 20 bytes", Int32Bytes(2000000000) + Bytes('x', 16), "entry count (2000000000)", true},
+      // Small enough to allocate, so only a check made first gives a FormatError.
+      {"10,000,000 entries in 300 bytes", Int32Bytes(10000000) + Bytes('x', 296), "entry count (10000000)", true},
       {"largest count", Int32Bytes(INT32_MAX) + Bytes('x', 300), "is 304 bytes long", true},
       {"record cut short", one + Bytes('x', 100), "(1) needs a directory ending at byte 140", true},
       {"count larger than its records", Int32Bytes(3) + RawRecord("a", 412, 0) + RawRecord("b", 412, 0),
