@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <unordered_set>
 
 #include "host/Encoding.h"
 
@@ -92,6 +93,19 @@ std::optional<std::string> UnsafeEntryNameReason(std::string_view name, const En
 
 std::optional<std::string> UnsafeEntryNameReason(std::string_view name) {
   return UnsafeEntryNameReason(name, HostEntryNameRules());
+}
+
+std::optional<std::string> NameUsedAsFolder(const std::vector<std::string>& names, const EntryNameRules& rules) {
+  auto key = [&rules](std::string_view text) { return rules.windows ? ToLowerCp1252(text) : std::string(text); };
+  std::unordered_set<std::string> folders;
+  for (const std::string& name : names) {
+    for (auto slash = name.find('\\'); slash != std::string::npos; slash = name.find('\\', slash + 1))
+      folders.insert(key(std::string_view(name).substr(0, slash)));
+  }
+  for (const std::string& name : names) {
+    if (folders.contains(key(name))) return name;
+  }
+  return std::nullopt;
 }
 
 std::string QuotedEntryName(std::string_view name) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace skarvel {
 
@@ -25,6 +26,12 @@ EntryNameRules HostEntryNameRules();
 std::optional<std::string> UnsafeEntryNameReason(std::string_view name, const EntryNameRules& rules);
 // The same under the rules of this platform.
 std::optional<std::string> UnsafeEntryNameReason(std::string_view name);
+
+// The first name that another name needs as a folder ("a" beside "a\b"). A file
+// and a folder cannot share a path, so extracting both would stop halfway with
+// part of the archive written. Under the Windows rules names that differ only in
+// case share a path too.
+std::optional<std::string> NameUsedAsFolder(const std::vector<std::string>& names, const EntryNameRules& rules);
 
 // The name between double quotes for a message, with control characters shown
 // as [0xNN] so that the message box shows what the archive really holds.

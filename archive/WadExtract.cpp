@@ -33,9 +33,12 @@ std::string BaseName(const std::string& archive) {
 // or damaged archive leaves the target folder as it was.
 void CheckDirectory(const std::vector<WadDirEntry>& entries, std::size_t count, const std::string& archive,
                     std::int64_t fileLength) {
+  std::vector<std::string> names;
+  names.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
     const WadDirEntry& entry = entries[i];
     const std::string name = EntryName(entry);
+    names.push_back(name);
     if (auto reason = UnsafeEntryNameReason(name)) {
       throw RefusedError("The wad file " + archive + " holds the entry " + QuotedEntryName(name) +
                          ", which cannot be extracted safely: " + *reason + ". Nothing was extracted.");
@@ -46,6 +49,11 @@ void CheckDirectory(const std::vector<WadDirEntry>& entries, std::size_t count, 
                         std::to_string(entry.Size) + " bytes at offset " + std::to_string(entry.Offset) +
                         ", but the file is " + std::to_string(fileLength) + " bytes long. Nothing was extracted.");
     }
+  }
+  if (auto clash = NameUsedAsFolder(names, HostEntryNameRules())) {
+    throw RefusedError("The wad file " + archive + " holds the entry " + QuotedEntryName(*clash) +
+                       " both as a file and as the folder of other entries, which cannot both exist on disk. "
+                       "Nothing was extracted.");
   }
 }
 

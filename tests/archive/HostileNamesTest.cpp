@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,25 @@ TEST(HostileNamesRulesTest, MessagesShowControlCharactersVisibly) {
   EXPECT_EQ(QuotedEntryName(std::string("a\x01\\b\x7F", 5)), "\"a[0x01]\\b[0x7F]\"");
 }
 
+TEST(HostileNamesRulesTest, AFileCannotAlsoBeTheFolderOfAnother) {
+  struct Case {
+    std::vector<std::string> names;
+    std::optional<std::string> posix, windows;
+  };
+  const std::vector<Case> cases = {
+      {{"a", "a\\b"}, "a", "a"},
+      {{"x\\y\\z", "x\\y"}, "x\\y", "x\\y"},
+      {{"A", "a\\b"}, std::nullopt, "A"},  // one path on Windows, two on POSIX
+      {{"a", "a"}, std::nullopt, std::nullopt},  // the later one wins, as it does for any file
+      {{"a\\b", "a\\c", "ab"}, std::nullopt, std::nullopt},
+      {{}, std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NameUsedAsFolder(c.names, kPosix), c.posix) << c.names.size();
+    EXPECT_EQ(NameUsedAsFolder(c.names, kWindows), c.windows) << c.names.size();
+  }
+}
+
 class HostileNamesTest : public ::testing::Test {
  protected:
   TempDir dir;
@@ -149,6 +169,16 @@ TEST_F(HostileNamesTest, AnUnsafeNameRefusesTheWholeArchiveAndWritesNothing) {
     EXPECT_FALSE(NativeExists(dir.Native("a\\b\\c\\target")));
   }
   EXPECT_GE(refused, 15);
+}
+
+TEST_F(HostileNamesTest, AFileThatIsAlsoAFolderRefusesTheWholeArchive) {
+  const Tree before = TreeSnapshot(dir.native());
+  for (const std::vector<test::TestEntry>& entries :
+       {std::vector<test::TestEntry>{{"first", "1"}, {"a", "file"}, {"a\\b", "inside"}},
+        std::vector<test::TestEntry>{{"first", "1"}, {"a\\b", "inside"}, {"a", "file"}}}) {
+    EXPECT_THROW(Extract(entries), RefusedError);
+    EXPECT_EQ(TreeSnapshot(dir.native()), before) << "refused before the first file";
+  }
 }
 
 struct LinkCase {
