@@ -45,9 +45,10 @@ struct UpdatePlan {
 };
 
 struct UpdateOptions {
-  // Plan only: each archive's directory is read and planned, the checks and their
-  // messages are as in a real run, but no file, attribute, setting or archive
-  // changes, nothing is shown on the status line and nothing is listed.
+  // Plan only: each archive is loaded with the checks of a real run, into an
+  // archive of its own, and planned; the checks and their messages are as in a
+  // real run, but no file, attribute, setting or archive changes, nothing is
+  // shown on the status line and nothing is listed.
   bool dryRun = false;
   // Receives the plan of each archive before it is carried out (or instead).
   std::function<void(const UpdatePlan&)> onPlan;
@@ -72,7 +73,8 @@ using SourceSizeFunction = std::function<std::int64_t(const std::string& path)>;
 // directory is the first count records of entries. Refuses (RefusedError naming
 // the file) an appended name over 128 bytes, a source file of 2 GiB or more, and
 // any step after which an offset or the archive's length would pass
-// 2,147,483,647 or data would lie before the end of the directory.
+// 2,147,483,647 or data would lie before the end of the directory (also the
+// archive as loaded when no file changes it).
 UpdatePlan PlanUpdate(const std::string& archivePath, const std::vector<WadDirEntry>& entries, std::int32_t count,
                       const std::string& sourceText, const SourceList& sources, const SourceSizeFunction& sizeOf);
 
