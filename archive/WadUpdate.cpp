@@ -76,11 +76,14 @@ void CheckDirectory(const std::string& archivePath, const std::vector<WadDirEntr
   }
 }
 
-// The whole of an open source file, refused before anything is allocated when
-// the format could not hold it.
-std::string ReadWholeFile(File& file, const std::string& archivePath, const std::string& source) {
+// The size of an open source file, refused when the format could not hold it.
+std::int64_t SourceSize(const File& file, const std::string& archivePath, const std::string& source) {
   const std::int64_t size = file.Size();
   CheckSourceSize(archivePath, source, size);
+  return size;
+}
+
+std::string ReadAll(File& file, std::int64_t size) {
   std::string data(static_cast<std::size_t>(size), '\0');
   if (size > 0) file.Read(data.data(), data.size());
   return data;
@@ -94,8 +97,10 @@ void ShowProgress(ProgressSink& progress, const std::string& archiveName, std::s
 }
 
 // Carries out a plan on the loaded archive, reading each source file as its turn
-// comes. A file that changed size since it was planned is checked again; the
-// file on disk is not touched here, so a failure leaves it as it was.
+// comes. The layout follows the sizes the files have now, and is checked again
+// before each file is read, so a file that grew since it was planned is refused
+// before its data is held. The archive file is not touched here: a failure
+// leaves it as it was.
 void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) {
   const std::string& archivePath = plan.archivePath;
   UpdateLayout layout(wad.Entries, wad.Count, plan.steps.size());
@@ -110,26 +115,27 @@ void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) 
       // keeps the archive attribute alone once read.
       SetFileAttributes(step.source, 0);
       File file = File::OpenExisting(step.source);
-      std::string data = ReadWholeFile(file, archivePath, step.source);
+      const std::int64_t size = SourceSize(file, archivePath, step.source);
+      layout.Replace(step.index, size);
+      CheckLayoutLimits(archivePath, step.source, layout);
+      std::string data = ReadAll(file, size);
       SetFileAttributes(step.source, kAttrArchive);
       file.Close();
-      const auto size = static_cast<std::int64_t>(data.size());
       wad.Payloads[static_cast<std::size_t>(step.index)] = std::move(data);
-      layout.Replace(step.index, size);
     } else {
       wad.Count += 1;
       wad.ResizeEntries(static_cast<std::size_t>(wad.Count));
       wad.ResizePayloads(static_cast<std::size_t>(wad.Count));
       File file = File::OpenExisting(step.source);
-      std::string data = ReadWholeFile(file, archivePath, step.source);
+      const std::int64_t size = SourceSize(file, archivePath, step.source);
+      layout.Append(size);
+      CheckLayoutLimits(archivePath, step.source, layout);
+      std::string data = ReadAll(file, size);
       file.Close();
-      const auto size = static_cast<std::int64_t>(data.size());
       const std::int32_t index = wad.Count - 1;
       SetEntryName(wad.Entries[static_cast<std::size_t>(index)], step.entryName);
       wad.Payloads[static_cast<std::size_t>(index)] = std::move(data);
-      layout.Append(size);
     }
-    CheckLayoutLimits(archivePath, step.source, layout);
     ShowProgress(progress, archiveName, i + 1, plan.steps.size());
   }
   layout.Store(wad.Entries);

@@ -639,6 +639,36 @@ TEST(PlanUpdateTest, AGrowingEntryMayNotPushTheDataBehindItPastTheLimit) {
                RefusedError);
 }
 
+// A file that changes between the plan and its reading is taken as it is then,
+// and checked again before its data is read.
+TEST_F(WadUpdateTest, AFileThatChangedSinceThePlanIsTakenAsItIsNow) {
+  UseArchive("test.wad", PackedWad({{"a.bin", "aaaa"}, {"b.bin", "bbbb"}}));
+  Source("a.bin", "12");
+  UseSourceFolder();
+  UpdateOptions options;
+  options.onPlan = [&](const UpdatePlan&) { Source("a.bin", "123456789"); };
+  Update1wad(state, bench, options);
+  const std::vector<Record> records = Archive("test.wad");
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].data, "123456789");
+  EXPECT_EQ(records[1].data, "bbbb");
+  EXPECT_EQ(Bytes("test.wad").size(), 4 + 2 * 136 + 9 + 4u);
+}
+
+TEST_F(WadUpdateTest, AFileThatGrewPastTheLimitSinceThePlanIsRefusedBeforeItIsRead) {
+  const std::string bytes = PackedWad({{"a.bin", "aaaa"}, {"b.bin", std::string(500, 'b')}});
+  UseArchive("test.wad", bytes);
+  Source("a.bin", "12");
+  UseSourceFolder();
+  UpdateOptions options;
+  options.onPlan = [&](const UpdatePlan&) {
+    std::filesystem::resize_file(dir.Native("src\\a.bin"), (std::uintmax_t{1} << 31) - 300);
+  };
+  EXPECT_THROW(Update1wad(state, bench, options), RefusedError);
+  EXPECT_EQ(Bytes("test.wad"), bytes);
+  EXPECT_FALSE(state.allTracks);
+}
+
 // ---------------------------------------------------------------------------
 // A dry run plans exactly what the run then does.
 
