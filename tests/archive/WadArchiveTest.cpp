@@ -277,7 +277,7 @@ TEST_F(WadArchiveTest, RebuildMatchesThePlainPaintingOfRandomLayouts) {
     std::int64_t next = 4 + 136 * std::int64_t{count};
     for (std::int32_t i = 0; i < count; ++i) {
       WadDirEntry& e = wad.Entries[static_cast<std::size_t>(i)];
-      SetEntryName(e, "e" + std::to_string(i));
+      SetEntryName(e, std::string("e").append(std::to_string(i)));
       const unsigned shape = random() % 6;
       std::int32_t size = static_cast<std::int32_t>(random() % (big ? 400000 : 300));
       if (big && i % 7 == 0) size = static_cast<std::int32_t>((3u << 20) + random() % 1000);
