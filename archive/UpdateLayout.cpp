@@ -205,6 +205,16 @@ void UpdateLayout::Replace(std::int32_t index, std::int64_t newSize) {
   }
 }
 
+std::int32_t UpdateLayout::DataCovering(std::int32_t index) const {
+  const std::int64_t offset = OffsetOf(index);
+  for (std::int32_t k = 0; k < Count(); ++k) {
+    if (k == index || SizeOf(k) == 0) continue;
+    const std::int64_t start = OffsetOf(k);
+    if (start <= offset && offset < start + SizeOf(k)) return k;
+  }
+  return -1;
+}
+
 std::int32_t UpdateLayout::Append(std::int64_t size) {
   const std::int64_t move = size + kWadRecordSize;
   const auto index = static_cast<std::int32_t>(sizes_.size());

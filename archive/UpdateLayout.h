@@ -30,6 +30,10 @@ class UpdateLayout {
   // Record index gets newSize bytes; entries whose offset is greater than its
   // offset move by the change.
   void Replace(std::int32_t index, std::int64_t newSize);
+  // The lowest other record whose data holds the byte at record index's offset,
+  // or -1. A pass over the directory: meant for the rare empty record that gets
+  // bytes, which would otherwise land on that record's data.
+  std::int32_t DataCovering(std::int32_t index) const;
   // A new record of size bytes whose data lies directly after the enlarged
   // directory; every earlier record moves by size plus one record. Returns its index.
   std::int32_t Append(std::int64_t size);

@@ -60,6 +60,22 @@ void CheckLayoutLimits(const std::string& archivePath, const std::string& source
   }
 }
 
+// An empty entry shares its offset with the entry whose data follows it (the
+// creation places an empty file so), or points into other data. Entries at the
+// same offset do not move when it grows, so its new bytes would land on that
+// entry's and the rebuild would keep only the later one's: refused, before
+// anything is written, instead of losing either.
+void CheckFilledEntry(const std::string& archivePath, const std::string& source, const UpdateLayout& layout,
+                      std::int32_t index, std::int64_t oldSize) {
+  if (oldSize != 0 || layout.SizeOf(index) == 0) return;
+  const std::int32_t other = layout.DataCovering(index);
+  if (other < 0) return;
+  Refuse(archivePath, "the file " + Quoted(source) + " would give bytes to the empty entry " + std::to_string(index) +
+                          ", whose offset " + std::to_string(layout.OffsetOf(index)) +
+                          " lies in the data of entry " + std::to_string(other) +
+                          "; the two would overwrite each other");
+}
+
 // A directory loaded without its data has not been checked against the file; a
 // plan over negative numbers would describe an archive the run cannot load.
 void CheckDirectory(const std::string& archivePath, const std::vector<WadDirEntry>& entries, std::int32_t count) {
@@ -116,7 +132,9 @@ void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) 
       SetFileAttributes(step.source, 0);
       File file = File::OpenExisting(step.source);
       const std::int64_t size = SourceSize(file, archivePath, step.source);
+      const std::int64_t oldSize = layout.SizeOf(step.index);
       layout.Replace(step.index, size);
+      CheckFilledEntry(archivePath, step.source, layout, step.index, oldSize);
       CheckLayoutLimits(archivePath, step.source, layout);
       std::string data = ReadAll(file, size);
       SetFileAttributes(step.source, kAttrArchive);
@@ -214,6 +232,7 @@ UpdatePlan PlanUpdate(const std::string& archivePath, const std::vector<WadDirEn
                                      : appendedNames[static_cast<std::size_t>(match - count)];
       step.oldSize = layout.SizeOf(match);
       layout.Replace(match, step.newSize);
+      CheckFilledEntry(archivePath, source, layout, match, step.oldSize);
     } else {
       step.kind = UpdateStep::Kind::Append;
       step.entryName = AppendedEntryName(archivePath, step.identity.key);
