@@ -176,6 +176,39 @@ TEST_F(CliUpdate, DataInsideTheDirectoryIsRefusedByTheDryRunEvenWithoutSources) 
   }
 }
 
+// Found by fuzz_update. An empty entry shares its offset with the next entry's
+// data (the creation packs an empty file so) or points into other data; given
+// bytes, it used to land on that data and the rebuild kept only one of the two,
+// while the run reported success. Both runs must refuse and keep the archive.
+TEST_F(CliUpdate, FillingAnEmptyEntryThatSharesItsOffsetIsRefused) {
+  WriteNativeFile(cli.dir.Native("fill/a.bin"), "hello");
+  const std::string shared = PackedWad({{"a.bin", ""}, {"b.bin", "BBBBBBBB"}});  // both at offset 276
+  const std::string inside = Int32Bytes(2) + RawRecord("b.bin", 276, 8) + RawRecord("a.bin", 279, 0) + "BBBBBBBB";
+  for (const std::string& archive : {shared, inside}) {
+    WriteNativeFile(cli.dir.Native("e.wad"), archive);
+    for (bool dryRun : {true, false}) {
+      SCOPED_TRACE(dryRun ? "dry run" : "real run");
+      std::vector<std::string> args{"update", "e.wad", "fill"};
+      if (dryRun) args.push_back("--dry-run");
+      const CliResult r = cli.Run(args);
+      EXPECT_EQ(r.exitCode, 1);
+      EXPECT_EQ(r.out, "");
+      EXPECT_NE(r.err.find("would give bytes to the empty entry"), std::string::npos) << r.err;
+      EXPECT_EQ(ReadNativeFile(cli.dir.Native("e.wad")), archive);
+    }
+  }
+}
+
+// An empty entry at the end of the data, as the creation leaves the last empty
+// file, takes its bytes like any other.
+TEST_F(CliUpdate, FillingTheLastEmptyEntryWorks) {
+  WriteNativeFile(cli.dir.Native("fill/a.bin"), "hello");
+  WriteNativeFile(cli.dir.Native("e.wad"), PackedWad({{"b.bin", "BBBBBBBB"}, {"a.bin", ""}}));
+  const CliResult r = cli.Run({"update", "e.wad", "fill", "--quiet"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Contents(cli.dir, "e.wad"), (std::map<std::string, std::string>{{"a.bin", "hello"}, {"b.bin", "BBBBBBBB"}}));
+}
+
 TEST(CliUpdateTracks, PatchesTheSeventeenTrackArchivesOfTheGivenFolder) {
   CliFixture cli;
   for (const char* track : TrackNames) {
