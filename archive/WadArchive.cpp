@@ -197,6 +197,9 @@ void LoadWadArchive(WadArchive& wad, const std::string& path) {
   std::vector<WadDirEntry> entries = ReadDirectory(file, count);
   CheckEntriesInFile(entries, path, fileLength);
 
+  // The data of the archive loaded before is never needed again: let it go now,
+  // so a run over several archives holds one archive's data at a time, not two.
+  std::vector<std::string>().swap(wad.Payloads);
   std::vector<std::string> payloads(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const WadDirEntry& entry = entries[i];

@@ -53,7 +53,9 @@ void LoadWadDirectory(WadArchive& wad, const std::string& path);
 // Sets Count, Entries and Payloads from the archive at path. Every record is
 // checked against the file before any data is read: offset and size not
 // negative, data inside the file (an empty entry may point anywhere), and all
-// entries together claiming at most four times the file's length.
+// entries together claiming at most four times the file's length. A load that
+// fails after its checks keeps Count and Entries but has already let the old
+// Payloads go, so two archives' data are never held at once.
 void LoadWadArchive(WadArchive& wad, const std::string& path);
 // The data of entry index, located by the shared Entries and checked against
 // the file as it is now. An index outside Entries raises RefusedError.
