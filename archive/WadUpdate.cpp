@@ -40,6 +40,10 @@ void CheckEntryName(const std::string& archivePath, const std::string& source, c
 // The archive that the steps so far make must still be one that the format can
 // describe and that the rebuild will write.
 void CheckLayoutLimits(const std::string& archivePath, const std::string& source, const UpdateLayout& layout) {
+  if (layout.Length() <= kWadMaxPosition && layout.HighestOffset() <= kWadMaxPosition && layout.LowestOffset() >= 0 &&
+      layout.LowestDataOffset() >= layout.DirectoryEnd()) {
+    return;  // the common case, checked once per source file without building any text
+  }
   const std::string with = "with the file " + Quoted(source) + " ";
   if (layout.Length() > kWadMaxPosition) {
     Refuse(archivePath, with + "the archive would be " + std::to_string(layout.Length()) +
