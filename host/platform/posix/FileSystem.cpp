@@ -138,8 +138,9 @@ File File::OpenExisting(const std::string& path) {
   if (fd < 0) ThrowErrno();
   RefuseUnwritable(fd);
   // O_NONBLOCK only kept the open itself from waiting on something that is not
-  // a regular file; reads of a regular file are not affected, but drop it anyway.
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // a regular file. RefuseUnwritable let through regular files alone, whose reads
+  // and writes it does not affect, so it stays: two calls fewer for every file
+  // an update reads.
   return File(fd);
 }
 
