@@ -74,6 +74,8 @@ std::vector<std::string> Scratch::Walk() const {
 
 void Fail(const std::string& what) {
   std::fprintf(stderr, "fuzz oracle failed: %s\n", what.c_str());
+  // abort() skips the exit handlers; the input that failed is kept by libFuzzer.
+  RemoveScratchAtExit();
   std::abort();
 }
 
