@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <numeric>
+#include <optional>
 #include <utility>
 
 #include "host/Errors.h"
@@ -118,6 +119,15 @@ class RunWriter {
     end_ += static_cast<std::int64_t>(size);
   }
 
+  // Puts size bytes of source from sourcePosition on at position.
+  void Copy(std::int64_t position, File& source, std::int64_t sourcePosition, std::int64_t size) {
+    if (size == 0) return;
+    Flush();
+    if (position != end_) file_.Seek(position);
+    file_.CopyFrom(source, sourcePosition, size);
+    end_ = position + size;
+  }
+
   void Flush() {
     if (buffer_.empty()) return;
     file_.Write(buffer_.data(), buffer_.size());
@@ -144,7 +154,7 @@ void CheckLayout(const WadArchive& wad, const std::string& path, std::int32_t co
     const std::string which = "entry " + std::to_string(i) + " " + Quoted(entry);
     if (entry.Offset < 0) Refuse(path, which + " has a negative offset (" + std::to_string(entry.Offset) + ")");
     if (entry.Size < 0) Refuse(path, which + " has a negative size (" + std::to_string(entry.Size) + ")");
-    if (wad.Payloads[i].size() != static_cast<std::size_t>(entry.Size)) {
+    if (!wad.IsLeftInFile(i) && wad.Payloads[i].size() != static_cast<std::size_t>(entry.Size)) {
       Refuse(path, which + " claims " + std::to_string(entry.Size) + " bytes but holds " +
                        std::to_string(wad.Payloads[i].size()));
     }
@@ -153,6 +163,23 @@ void CheckLayout(const WadArchive& wad, const std::string& path, std::int32_t co
                        ", inside the header and directory, which end at " + std::to_string(directoryEnd));
     }
   }
+}
+
+// The archive whose data an update left in place, checked to still hold it: a
+// file cut short since the load must not give a rebuilt archive short entries.
+std::optional<File> OpenDataLeftInFile(const WadArchive& wad, std::size_t n) {
+  bool any = false;
+  for (std::size_t i = 0; i < n && !any; ++i) any = wad.IsLeftInFile(i) && wad.Entries[i].Size > 0;
+  if (!any) return std::nullopt;
+  File file = File::OpenExisting(wad.DataFile);
+  const std::int64_t length = file.Size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (wad.IsLeftInFile(i) && wad.Entries[i].Size > 0 && wad.DataLeftInFile[i] + wad.Entries[i].Size > length) {
+      Malformed(wad.DataFile, "it changed since it was loaded: entry " + std::to_string(i) + " " +
+                                  Quoted(wad.Entries[i]) + " no longer lies inside it");
+    }
+  }
+  return file;
 }
 
 }  // namespace
@@ -178,7 +205,15 @@ void SetEntryName(WadDirEntry& entry, std::string_view name) {
 
 void WadArchive::ResizeEntries(std::size_t n) { Entries.resize(n, WadDirEntry{}); }
 
-void WadArchive::ResizePayloads(std::size_t n) { Payloads.resize(n); }
+void WadArchive::ResizePayloads(std::size_t n) {
+  Payloads.resize(n);
+  if (!DataLeftInFile.empty()) DataLeftInFile.resize(n, -1);
+}
+
+void WadArchive::SetPayload(std::size_t i, std::string data) {
+  Payloads[i] = std::move(data);
+  if (i < DataLeftInFile.size()) DataLeftInFile[i] = -1;
+}
 
 void LoadWadDirectory(WadArchive& wad, const std::string& path) {
   File file = File::OpenExisting(path);
@@ -212,6 +247,25 @@ void LoadWadArchive(WadArchive& wad, const std::string& path) {
   wad.Count = count;
   wad.Entries = std::move(entries);
   wad.Payloads = std::move(payloads);
+  wad.DataFile.clear();
+  wad.DataLeftInFile.clear();
+}
+
+void LoadWadArchiveLazily(WadArchive& wad, const std::string& path) {
+  File file = File::OpenExisting(path);
+  const std::int64_t fileLength = file.Size();
+  const std::int32_t count = ReadCount(file, path, fileLength);
+  std::vector<WadDirEntry> entries = ReadDirectory(file, count);
+  CheckEntriesInFile(entries, path, fileLength);
+  file.Close();
+
+  std::vector<std::int64_t> left(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) left[i] = entries[i].Offset;
+  wad.Count = count;
+  wad.Entries = std::move(entries);
+  wad.Payloads.assign(left.size(), std::string());
+  wad.DataFile = path;
+  wad.DataLeftInFile = std::move(left);
 }
 
 std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::int32_t index) {
@@ -246,6 +300,8 @@ void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t cou
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t a, std::size_t b) { return wad.Entries[a].Offset < wad.Entries[b].Offset; });
 
+  std::optional<File> dataFile = OpenDataLeftInFile(wad, n);
+
   ReplacementFile replacement(path);
   RunWriter writer(replacement.file());
   writer.Put(0, reinterpret_cast<const char*>(&count), sizeof count);
@@ -263,7 +319,11 @@ void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t cou
                                     order.begin() + static_cast<std::ptrdiff_t>(last));
     for (std::size_t k = first; k < last; ++k) {
       const std::size_t i = order[k];
-      writer.Put(wad.Entries[i].Offset, wad.Payloads[i].data(), wad.Payloads[i].size());
+      if (wad.IsLeftInFile(i)) {
+        writer.Copy(wad.Entries[i].Offset, *dataFile, wad.DataLeftInFile[i], wad.Entries[i].Size);
+      } else {
+        writer.Put(wad.Entries[i].Offset, wad.Payloads[i].data(), wad.Payloads[i].size());
+      }
     }
     first = last;
   }

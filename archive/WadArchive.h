@@ -35,9 +35,21 @@ struct WadArchive {
   std::vector<WadDirEntry> Entries;  // resized with zero-filled records
   std::vector<std::string> Payloads;  // element i holds the data of record i
 
-  // Resize the two arrays, keeping existing elements and zero-filling new ones.
+  // Data an update did not need to read. While DataLeftInFile[i] is not -1,
+  // record i's data still lies at that position of the archive file DataFile and
+  // Payloads[i] is empty; a rewrite copies it from there inside the kernel, so an
+  // update of a large archive neither holds nor copies the entries it keeps.
+  std::string DataFile;
+  std::vector<std::int64_t> DataLeftInFile;
+
+  // Resize the arrays, keeping existing elements and zero-filling new ones; new
+  // payloads are held in memory.
   void ResizeEntries(std::size_t n);
   void ResizePayloads(std::size_t n);
+  // Record i's data becomes data, held in memory.
+  void SetPayload(std::size_t i, std::string data);
+  // Whether record i's data is still in DataFile.
+  bool IsLeftInFile(std::size_t i) const { return i < DataLeftInFile.size() && DataLeftInFile[i] >= 0; }
 };
 
 // Every load reads into locals and moves them in only when it succeeded: a failed
@@ -57,6 +69,9 @@ void LoadWadDirectory(WadArchive& wad, const std::string& path);
 // fails after its checks keeps Count and Entries but has already let the old
 // Payloads go, so two archives' data are never held at once.
 void LoadWadArchive(WadArchive& wad, const std::string& path);
+// LoadWadArchive with the same checks, leaving every entry's data in the file
+// (DataLeftInFile) instead of reading it: what the update uses.
+void LoadWadArchiveLazily(WadArchive& wad, const std::string& path);
 // The data of entry index, located by the shared Entries and checked against
 // the file as it is now. An index outside Entries raises RefusedError.
 std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::int32_t index);

@@ -143,7 +143,7 @@ void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) 
       std::string data = ReadAll(file, size);
       SetFileAttributes(step.source, kAttrArchive);
       file.Close();
-      wad.Payloads[static_cast<std::size_t>(step.index)] = std::move(data);
+      wad.SetPayload(static_cast<std::size_t>(step.index), std::move(data));
     } else {
       wad.Count += 1;
       wad.ResizeEntries(static_cast<std::size_t>(wad.Count));
@@ -156,7 +156,7 @@ void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) 
       file.Close();
       const std::int32_t index = wad.Count - 1;
       SetEntryName(wad.Entries[static_cast<std::size_t>(index)], step.entryName);
-      wad.Payloads[static_cast<std::size_t>(index)] = std::move(data);
+      wad.SetPayload(static_cast<std::size_t>(index), std::move(data));
     }
     ShowProgress(progress, archiveName, i + 1, plan.steps.size());
   }
@@ -184,18 +184,20 @@ class AllTracksReset {
 void UpdateArchive(AppState& state, Workbench& bench, const UpdateOptions& options, const std::string& archivePath,
                    const std::string& sourceText) {
   if (options.dryRun) {
-    // Loaded whole, as the real run loads it, so that an archive the real run
+    // Loaded with the checks of the real run, so that an archive the real run
     // refuses (data outside the file, overlaps claiming too much) is refused
     // here too instead of getting a plan; into an archive of its own, so that
     // the shared one keeps the directory that the contents list shows.
     WadArchive directory;
-    LoadWadArchive(directory, archivePath);
+    LoadWadArchiveLazily(directory, archivePath);
     const UpdatePlan plan =
         PlanUpdate(archivePath, directory.Entries, directory.Count, sourceText, state.sources, FileSizeOf);
     if (options.onPlan) options.onPlan(plan);
     return;
   }
-  LoadWadArchive(state.wad, archivePath);
+  // The entries the sources do not change stay in the file until the rewrite
+  // copies them, so the run holds only the sources' data.
+  LoadWadArchiveLazily(state.wad, archivePath);
   const UpdatePlan plan =
       PlanUpdate(archivePath, state.wad.Entries, state.wad.Count, sourceText, state.sources, FileSizeOf);
   if (options.onPlan) options.onPlan(plan);

@@ -36,6 +36,10 @@ class File {
   void ReadAt(std::int64_t position, void* buffer, std::size_t size);
   // Exactly size bytes or IoError(101).
   void Write(const void* buffer, std::size_t size);
+  // Copies size bytes of source, from sourcePosition on, to this file's position
+  // and moves past them; inside the kernel where the system can. A source that
+  // ends early fails as a short read (100).
+  void CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size);
   // Flushes the file's data to the disk.
   void Sync();
   void Close();

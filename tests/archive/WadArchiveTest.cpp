@@ -201,6 +201,77 @@ TEST_F(WadArchiveTest, LoadThenRebuildGivesTheExpectedBytes) {
   }
 }
 
+TEST_F(WadArchiveTest, LazyLoadThenRebuildGivesTheSameBytesAsAFullLoad) {
+  for (const RoundTripCase& c : RoundTripCases()) {
+    SCOPED_TRACE(c.label);
+    WriteNativeFile(native, c.file);
+    WadArchive wad = Sentinel();
+    LoadWadArchiveLazily(wad, path);
+    ASSERT_EQ(wad.DataLeftInFile.size(), wad.Entries.size());
+    for (std::size_t i = 0; i < wad.Entries.size(); ++i) {
+      EXPECT_TRUE(wad.IsLeftInFile(i));
+      EXPECT_EQ(wad.DataLeftInFile[i], wad.Entries[i].Offset);
+      EXPECT_TRUE(wad.Payloads[i].empty()) << "nothing of the data is held";
+    }
+    RebuildWad(wad, path, wad.Count);
+    EXPECT_EQ(ReadNativeFile(native), c.rebuilt);
+    EXPECT_EQ(FilesIn(dir.native()), 1u) << "no temporary file stays behind";
+  }
+}
+
+TEST_F(WadArchiveTest, RebuildMixesDataLeftInTheFileWithDataHeldInMemory) {
+  std::mt19937 random(8122026);
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    const auto count = static_cast<std::int32_t>(1 + random() % 30);
+    WadArchive original;
+    original.ResizeEntries(static_cast<std::size_t>(count));
+    original.ResizePayloads(static_cast<std::size_t>(count));
+    std::int64_t next = 4 + 136 * std::int64_t{count};
+    for (std::int32_t i = 0; i < count; ++i) {
+      WadDirEntry& e = original.Entries[static_cast<std::size_t>(i)];
+      const std::int32_t size = random() % 5 == 0 ? 0 : static_cast<std::int32_t>(1 + random() % 3000);
+      // Packed, with an occasional gap or a step back into the previous entry.
+      std::int64_t offset = next + (random() % 4 == 0 ? random() % 40 : 0);
+      if (random() % 6 == 0 && next > 4 + 136 * count + 10) offset = next - 10;
+      e.Offset = static_cast<std::int32_t>(offset);
+      e.Size = size;
+      std::string& data = original.Payloads[static_cast<std::size_t>(i)];
+      data.resize(static_cast<std::size_t>(size));
+      for (char& ch : data) ch = static_cast<char>('a' + random() % 26);
+      next = std::max(next, offset + size);
+    }
+    RebuildWad(original, path, count);
+
+    // Some entries get new bytes of the same size, as an update gives them;
+    // the others must be copied from the file as they were.
+    WadArchive wad;
+    LoadWadArchiveLazily(wad, path);
+    WadArchive expected = original;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+      if (random() % 3 != 0) continue;
+      std::string data(original.Payloads[i].size(), static_cast<char>('A' + random() % 26));
+      expected.Payloads[i] = data;
+      wad.SetPayload(i, std::move(data));
+      EXPECT_FALSE(wad.IsLeftInFile(i));
+    }
+    RebuildWad(wad, path, count);
+    EXPECT_EQ(ReadNativeFile(native), PaintedArchive(expected, count));
+  }
+}
+
+TEST_F(WadArchiveTest, DataLeftInAFileThatShrankSinceTheLoadIsRefusedAndTheTargetKept) {
+  const std::string file = PackedWad({{"a", "alpha"}, {"b", "bravo"}});
+  WriteNativeFile(native, file);
+  WadArchive wad;
+  LoadWadArchiveLazily(wad, path);
+  WriteNativeFile(native, file.substr(0, file.size() - 3));
+  const std::string target = dir.Internal("new.wad");
+  EXPECT_THROW(RebuildWad(wad, target, wad.Count), FormatError);
+  EXPECT_FALSE(test::NativeExists(dir.Native("new.wad")));
+  EXPECT_EQ(FilesIn(dir.native()), 1u);
+}
+
 TEST_F(WadArchiveTest, LoadFillsEveryPayloadFromItsOwnOffset) {
   WriteNativeFile(native, Int32Bytes(4) + RawRecord("late", 4 + 544 + 4, 3) + RawRecord("early", 4 + 544, 4) +
                               RawRecord("again", 4 + 544, 4) + RawRecord("empty", 9999, 0) + "1234567");

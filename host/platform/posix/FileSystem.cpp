@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "host/Encoding.h"
 #include "host/Errors.h"
@@ -231,6 +233,31 @@ void File::Write(const void* buffer, std::size_t size) {
     if (put == 0) throw IoError(101);
     in += put;
     size -= static_cast<std::size_t>(put);
+  }
+}
+
+void File::CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size) {
+  if (sourcePosition < 0) throw IoError(kSeekNegative);
+  auto from = static_cast<off_t>(sourcePosition);
+  while (size > 0) {
+    const ssize_t copied = copy_file_range(Descriptor(source.handle_), &from, Descriptor(handle_), nullptr,
+                                           static_cast<std::size_t>(size), 0);
+    if (copied < 0) {
+      if (errno == EINTR) continue;
+      // Another file system, or a kernel without the call: through memory instead.
+      if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) break;
+      ThrowErrno();
+    }
+    if (copied == 0) throw IoError(100);
+    size -= copied;
+  }
+  std::vector<char> buffer(static_cast<std::size_t>(std::min<std::int64_t>(size, std::int64_t{1} << 20)));
+  while (size > 0) {
+    const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(size, static_cast<std::int64_t>(buffer.size())));
+    source.ReadAt(from, buffer.data(), chunk);
+    Write(buffer.data(), chunk);
+    from += static_cast<off_t>(chunk);
+    size -= static_cast<std::int64_t>(chunk);
   }
 }
 

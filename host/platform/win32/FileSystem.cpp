@@ -10,6 +10,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "host/Errors.h"
 
@@ -134,6 +135,18 @@ void File::Write(const void* buffer, std::size_t size) {
     if (put == 0) throw IoError(101);
     in += put;
     size -= put;
+  }
+}
+
+void File::CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size) {
+  constexpr std::int64_t kCopyBuffer = std::int64_t{1} << 20;
+  std::vector<char> buffer(static_cast<std::size_t>(size < kCopyBuffer ? size : kCopyBuffer));
+  while (size > 0) {
+    const auto chunk = static_cast<std::size_t>(size < kCopyBuffer ? size : kCopyBuffer);
+    source.ReadAt(sourcePosition, buffer.data(), chunk);
+    Write(buffer.data(), chunk);
+    sourcePosition += static_cast<std::int64_t>(chunk);
+    size -= static_cast<std::int64_t>(chunk);
   }
 }
 
