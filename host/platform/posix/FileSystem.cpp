@@ -17,34 +17,12 @@
 
 #include "host/Encoding.h"
 #include "host/Errors.h"
+#include "host/platform/posix/SystemErrors.h"
 
 namespace skarvel {
 namespace {
 
-// The codes of the error table, so that a user sees the same text for the same
-// failure on every platform.
-int CodeFor(int error) {
-  switch (error) {
-    case ENOENT:
-      return 2;
-    case ENOTDIR:
-      return 3;
-    case EMFILE:
-    case ENFILE:
-      return 4;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return 5;
-    case ENOSPC:
-      return 101;
-    default:
-      return error;
-  }
-}
-
-[[noreturn]] void ThrowErrno() { throw IoError(CodeFor(errno)); }
+[[noreturn]] void ThrowErrno() { ThrowIoError(errno); }
 
 constexpr int kSeekNegative = 131;
 
@@ -60,7 +38,7 @@ void RefuseUnwritable(int fd) {
   if (fstat(fd, &info) != 0) {
     const int error = errno;
     close(fd);
-    throw IoError(CodeFor(error));
+    ThrowIoError(error);
   }
   if (!S_ISREG(info.st_mode) || !HasWriteBits(info)) {
     close(fd);
@@ -157,7 +135,7 @@ File File::Create(const std::string& path) {
   if (ftruncate(fd, 0) != 0) {
     const int error = errno;
     close(fd);
-    throw IoError(CodeFor(error));
+    ThrowIoError(error);
   }
   return File(fd);
 }

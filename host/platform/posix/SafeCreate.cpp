@@ -14,33 +14,10 @@
 #include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
+#include "host/platform/posix/SystemErrors.h"
 
 namespace skarvel {
 namespace {
-
-// The codes of the error table (the same mapping as every other file call).
-int CodeFor(int error) {
-  switch (error) {
-    case ENOENT:
-      return 2;
-    case ENOTDIR:
-      return 3;
-    case EMFILE:
-    case ENFILE:
-      return 4;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return 5;
-    case ENOSPC:
-      return 101;
-    default:
-      return error;
-  }
-}
-
-[[noreturn]] void ThrowCode(int error) { throw IoError(CodeFor(error)); }
 
 // Open folders are kept so that each is made and checked once per run; past this
 // many they are closed and opened again on demand, which keeps a deep or wide
@@ -87,7 +64,7 @@ struct ConfinedFolder::Impl {
     if (rootFd >= 0) return rootFd;
     ForceDirectories(root);
     const int fd = open(ToNativePath(root).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) ThrowCode(errno);
+    if (fd < 0) ThrowIoError(errno);
     rootFd = fd;
     return rootFd;
   }
@@ -102,13 +79,13 @@ struct ConfinedFolder::Impl {
     int fd = openat(parentFd, native.c_str(), kFlags);
     if (fd < 0 && errno == ENOENT) {
       // Made by another program in the meantime is as good as made here.
-      if (mkdirat(parentFd, native.c_str(), 0777) != 0 && errno != EEXIST) ThrowCode(errno);
+      if (mkdirat(parentFd, native.c_str(), 0777) != 0 && errno != EEXIST) ThrowIoError(errno);
       fd = openat(parentFd, native.c_str(), kFlags);
     }
     if (fd < 0) {
       const int error = errno;
       if ((error == ELOOP || error == ENOTDIR) && IsLinkAt(parentFd, native)) RefuseLink(folder, relative);
-      ThrowCode(error);
+      ThrowIoError(error);
     }
     if (folders.size() >= kMaxOpenFolders) CloseFolders();
     folders.emplace(folder, fd);
@@ -128,22 +105,22 @@ ConfinedFile ConfinedFolder::Create(const std::string& relative) {
   // one call per file.
   int fd = openat(folderFd, native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd >= 0) return ConfinedFile(fd);
-  if (errno != EEXIST) ThrowCode(errno);
+  if (errno != EEXIST) ThrowIoError(errno);
   // An existing one is opened without truncation, so that a refused file keeps
   // its bytes; O_NONBLOCK keeps a pipe from holding the program.
   fd = openat(folderFd, native.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     const int error = errno;
     if (error == ELOOP && IsLinkAt(folderFd, native)) impl_->RefuseLink(relative, relative);
-    ThrowCode(error);
+    ThrowIoError(error);
   }
   ConfinedFile file(fd);
   struct stat info {};
-  if (fstat(fd, &info) != 0) ThrowCode(errno);
+  if (fstat(fd, &info) != 0) ThrowIoError(errno);
   // Root ignores the write bits, so the read-only attribute is enforced here.
   if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) throw IoError(5);
-  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) ThrowCode(errno);
-  if (info.st_size > 0 && ftruncate(fd, 0) != 0) ThrowCode(errno);
+  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) ThrowIoError(errno);
+  if (info.st_size > 0 && ftruncate(fd, 0) != 0) ThrowIoError(errno);
   return file;
 }
 
@@ -167,7 +144,7 @@ void ConfinedFile::Write(const void* buffer, std::size_t size) {
     const ssize_t put = write(static_cast<int>(handle_), in, size);
     if (put < 0) {
       if (errno == EINTR) continue;
-      ThrowCode(errno);
+      ThrowIoError(errno);
     }
     if (put == 0) throw IoError(101);
     in += put;
@@ -178,7 +155,7 @@ void ConfinedFile::Write(const void* buffer, std::size_t size) {
 void ConfinedFile::Close() {
   if (handle_ < 0) return;
   const int fd = static_cast<int>(std::exchange(handle_, -1));
-  if (close(fd) != 0 && errno != EINTR) ThrowCode(errno);
+  if (close(fd) != 0 && errno != EINTR) ThrowIoError(errno);
 }
 
 }  // namespace skarvel

@@ -13,18 +13,10 @@
 #include <vector>
 
 #include "host/Errors.h"
+#include "host/platform/win32/SystemErrors.h"
 
 namespace skarvel {
 namespace {
-
-// The system's codes are those of the error table already; only a full disk
-// has codes of its own, shown as the short write they cause.
-int CodeFor(DWORD error) {
-  if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return 101;
-  return static_cast<int>(error);
-}
-
-[[noreturn]] void ThrowLastError() { throw IoError(CodeFor(GetLastError())); }
 
 HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 std::intptr_t Raw(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
@@ -175,7 +167,7 @@ ReplacementFile::ReplacementFile(const std::string& targetPath) : target_(target
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     DeleteFileA(name);
-    throw IoError(CodeFor(error));
+    throw IoError(IoCodeFor(error));
   }
   file_ = File(Raw(handle));
 }

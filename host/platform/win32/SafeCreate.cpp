@@ -8,17 +8,11 @@
 #include <utility>
 
 #include "host/Errors.h"
+#include "host/platform/win32/SystemErrors.h"
 #include "host/FileSystem.h"
 
 namespace skarvel {
 namespace {
-
-int CodeFor(DWORD error) {
-  if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return 101;
-  return static_cast<int>(error);
-}
-
-[[noreturn]] void ThrowLastError() { throw IoError(CodeFor(GetLastError())); }
 
 bool IsReparsePoint(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
