@@ -97,47 +97,75 @@ void CheckEntriesInFile(const std::vector<WadDirEntry>& entries, const std::stri
 }
 
 // Puts pieces at absolute positions of a fresh file. Neighbouring small pieces are
-// gathered into one large write; a jump forward leaves a hole that reads as zeros.
+// gathered into one large write, and neighbouring pieces copied from another file
+// into one copy; a jump forward leaves a hole that reads as zeros. Pieces land in
+// the order they are given, which is what makes the later of two overlapping
+// entries win.
 class RunWriter {
  public:
   explicit RunWriter(File& file) : file_(file) { buffer_.reserve(kRunBufferSize); }
 
   void Put(std::int64_t position, const char* data, std::size_t size) {
     if (size == 0) return;
+    FlushCopy();
     if (position != end_) {
-      Flush();
+      FlushBuffer();
       file_.Seek(position);
       end_ = position;
     }
     if (size >= kRunBufferSize / 2) {
-      Flush();
+      FlushBuffer();
       file_.Write(data, size);
     } else {
-      if (buffer_.size() + size > kRunBufferSize) Flush();
+      if (buffer_.size() + size > kRunBufferSize) FlushBuffer();
       buffer_.insert(buffer_.end(), data, data + size);
     }
     end_ += static_cast<std::int64_t>(size);
   }
 
-  // Puts size bytes of source from sourcePosition on at position.
+  // Puts size bytes of source from sourcePosition on at position. The entries an
+  // update keeps usually follow each other in both files, so they become one copy.
   void Copy(std::int64_t position, File& source, std::int64_t sourcePosition, std::int64_t size) {
     if (size == 0) return;
+    if (copySize_ > 0 && copySource_ == &source && position == copyTo_ + copySize_ &&
+        sourcePosition == copyFrom_ + copySize_) {
+      copySize_ += size;
+      return;
+    }
     Flush();
-    if (position != end_) file_.Seek(position);
-    file_.CopyFrom(source, sourcePosition, size);
-    end_ = position + size;
+    copySource_ = &source;
+    copyTo_ = position;
+    copyFrom_ = sourcePosition;
+    copySize_ = size;
   }
 
   void Flush() {
+    FlushCopy();
+    FlushBuffer();
+  }
+
+ private:
+  void FlushBuffer() {
     if (buffer_.empty()) return;
     file_.Write(buffer_.data(), buffer_.size());
     buffer_.clear();
   }
 
- private:
+  void FlushCopy() {
+    if (copySize_ == 0) return;
+    if (copyTo_ != end_) file_.Seek(copyTo_);
+    file_.CopyFrom(*copySource_, copyFrom_, copySize_);
+    end_ = copyTo_ + copySize_;
+    copySize_ = 0;
+  }
+
   File& file_;
   std::vector<char> buffer_;
   std::int64_t end_ = 0;  // where the file position will be once the buffer is written
+  File* copySource_ = nullptr;  // a copy not yet made: copySize_ bytes from copyFrom_ to copyTo_
+  std::int64_t copyTo_ = 0;
+  std::int64_t copyFrom_ = 0;
+  std::int64_t copySize_ = 0;
 };
 
 void CheckLayout(const WadArchive& wad, const std::string& path, std::int32_t count) {
