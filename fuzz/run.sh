@@ -5,9 +5,9 @@
 #   bash fuzz/run.sh TARGET... SECONDS      TARGET: list, verify, extract, update, or all
 #
 # The working copies, the inputs the fuzzer finds and any crash file live in
-# fuzz/corpus-work/ (git-ignored); fuzz/corpus/ is never written.
-# FUZZ_PARALLEL=1 runs the targets at the same time, each logging to
-# fuzz/corpus-work/TARGET.log. SKARVEL_FUZZ_BUILD_DIR chooses the build folder
+# fuzz/corpus-work/ (git-ignored), with each target's log, TARGET.log;
+# fuzz/corpus/ is never written. FUZZ_PARALLEL=1 runs the targets at the same
+# time. SKARVEL_FUZZ_BUILD_DIR chooses the build folder
 # (default build/fuzz, the preset's). Exit status 0 only when no target found a fault.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -61,9 +61,19 @@ if [ "${FUZZ_PARALLEL:-0}" = 1 ]; then
     fi
   done
 else
+  # The fuzzer's own output goes to a log; the run shows one line per target and,
+  # when a target finds a fault, the end of its log.
+  mkdir -p fuzz/corpus-work
   for target in "${targets[@]}"; do
-    echo "=== fuzz_$target: $seconds s"
-    run_target "$target" || { echo "fuzz_$target found a fault" >&2; status=1; }
+    log=fuzz/corpus-work/$target.log
+    if run_target "$target" >"$log" 2>&1; then
+      runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+      echo "fuzz_$target: ${runs:-?} runs in $seconds s, no fault"
+    else
+      tail -n 60 "$log" >&2
+      echo "fuzz_$target found a fault: see $log" >&2
+      status=1
+    fi
   done
 fi
 exit $status
