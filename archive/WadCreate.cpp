@@ -16,6 +16,10 @@ namespace skarvel {
 
 namespace {
 
+// Source files are copied through a buffer of at most this size, so memory stays
+// flat however large the files are.
+constexpr std::int64_t kCopyBufferSize = std::int64_t{8} << 20;
+
 // Every data byte must lie at a position that a signed 32-bit offset can name.
 [[noreturn]] void RefuseTooLarge(const std::string& source, const std::string& file, std::int64_t end) {
   throw RefusedError("The files below " + source + " do not fit in one wad file: the data of " + file +
@@ -53,6 +57,16 @@ void CheckTotalSize(const SourceList& sources, const std::string& source) {
   }
 }
 
+void CopyInto(File& in, File& out, std::int64_t size, std::vector<char>& buffer) {
+  while (size > 0) {
+    const auto piece = static_cast<std::size_t>(std::min(size, kCopyBufferSize));
+    if (buffer.size() < piece) buffer.resize(piece);
+    in.Read(buffer.data(), piece);
+    out.Write(buffer.data(), piece);
+    size -= static_cast<std::int64_t>(piece);
+  }
+}
+
 }  // namespace
 
 void WriteNewArchive(WadArchive& wad, const SourceList& sources, const std::string& source,
@@ -70,6 +84,7 @@ void WriteNewArchive(WadArchive& wad, const SourceList& sources, const std::stri
   File& out = replacement.file();
   std::int64_t offset = DataStart(count);
   out.Seek(offset);
+  std::vector<char> buffer;
   for (std::size_t i = 0; i < count; ++i) {
     const auto percent = static_cast<int>((i + 1) * 100 / count);
     progress.SetCaption("Creating files : " + std::to_string(percent) + "%");
@@ -82,7 +97,7 @@ void WriteNewArchive(WadArchive& wad, const SourceList& sources, const std::stri
     const std::int64_t size = in.Size();
     if (offset + size > kWadMaxPosition) RefuseTooLarge(source, sources[i], offset + size);
     entry.Size = static_cast<std::int32_t>(size);
-    out.CopyFrom(in, 0, size);  // inside the kernel where the system can
+    CopyInto(in, out, size, buffer);
     in.Close();
     offset += size;
   }
