@@ -30,6 +30,12 @@ constexpr std::int64_t kMaxCopiesOfFile = 4;
 // measured on a 1 GiB archive, 1 MiB wrote about twice as fast as 8 MiB.
 constexpr std::size_t kRunBufferSize = std::size_t{1} << 20;
 
+// Data left in the old archive is copied by the kernel in runs of at least this
+// size; shorter runs are read and gathered, since each kernel copy costs about as
+// much as reading 100 KiB (measured: 20,000 copies of 50 KiB took three times the
+// processor time of reading them).
+constexpr std::int64_t kSmallCopy = std::int64_t{256} << 10;
+
 std::string Quoted(const WadDirEntry& entry) {
   std::string text(1, '"');
   text += EntryName(entry);
@@ -153,14 +159,23 @@ class RunWriter {
 
   void FlushCopy() {
     if (copySize_ == 0) return;
+    const std::int64_t size = std::exchange(copySize_, 0);
+    if (size < kSmallCopy) {
+      // A kernel copy has a high fixed cost: small pieces join the gathered run.
+      scratch_.resize(static_cast<std::size_t>(size));
+      copySource_->ReadAt(copyFrom_, scratch_.data(), scratch_.size());
+      Put(copyTo_, scratch_.data(), scratch_.size());
+      return;
+    }
+    FlushBuffer();
     if (copyTo_ != end_) file_.Seek(copyTo_);
-    file_.CopyFrom(*copySource_, copyFrom_, copySize_);
-    end_ = copyTo_ + copySize_;
-    copySize_ = 0;
+    file_.CopyFrom(*copySource_, copyFrom_, size);
+    end_ = copyTo_ + size;
   }
 
   File& file_;
   std::vector<char> buffer_;
+  std::vector<char> scratch_;
   std::int64_t end_ = 0;  // where the file position will be once the buffer is written
   File* copySource_ = nullptr;  // a copy not yet made: copySize_ bytes from copyFrom_ to copyTo_
   std::int64_t copyTo_ = 0;
