@@ -10,5 +10,5 @@ cmake --build --preset release -j "$(nproc)"
 for bench in build/release/bench/bench_*; do
   [ -x "$bench" ] || continue
   echo "=== $(basename "$bench")"
-  "$bench" "$@"
+  "$bench"
 done
