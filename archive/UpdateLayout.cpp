@@ -60,8 +60,12 @@ UpdateLayout::UpdateLayout(const std::vector<WadDirEntry>& entries, std::int32_t
   // whose data always comes before all older data.
   std::vector<std::int32_t> byOffset(n);
   std::iota(byOffset.begin(), byOffset.end(), 0);
-  std::stable_sort(byOffset.begin(), byOffset.end(),
-                   [&](std::int32_t a, std::int32_t b) { return offsets[a] < offsets[b]; });
+  // At one offset the empty records come first, in directory order: the data
+  // that starts there follows them, which is the order FillShared moves them in.
+  std::stable_sort(byOffset.begin(), byOffset.end(), [&](std::int32_t a, std::int32_t b) {
+    if (offsets[a] != offsets[b]) return offsets[a] < offsets[b];
+    return sizes_[a] == 0 && sizes_[b] != 0;
+  });
   leaves_ = maxAppends + n;
   firstUsed_ = maxAppends;
   std::vector<std::int32_t> indexAt(leaves_, -1);
@@ -180,11 +184,28 @@ std::int64_t UpdateLayout::OffsetOf(std::int32_t index) const {
   return ordered_ ? OffsetAt(1, 0, leaves_, static_cast<std::size_t>(positionOf_[i])) : offsets_[i];
 }
 
+bool UpdateLayout::SharesOffset(std::int32_t index, std::int64_t offset) const {
+  if (!ordered_) {
+    for (std::size_t k = 0; k < offsets_.size(); ++k) {
+      if (k != static_cast<std::size_t>(index) && offsets_[k] == offset) return true;
+    }
+    return false;
+  }
+  // Equal offsets stand next to each other in the tree's order.
+  const auto position = static_cast<std::size_t>(positionOf_[static_cast<std::size_t>(index)]);
+  return (position > 0 && OffsetAt(1, 0, leaves_, position - 1) == offset) ||
+         (position + 1 < leaves_ && OffsetAt(1, 0, leaves_, position + 1) == offset);
+}
+
 void UpdateLayout::Replace(std::int32_t index, std::int64_t newSize) {
   const auto i = static_cast<std::size_t>(index);
   const std::int64_t delta = newSize - sizes_[i];
   if (delta == 0) return;  // nothing moves, and the record keeps its size
   const std::int64_t offset = OffsetOf(index);
+  if (sizes_[i] == 0 && SharesOffset(index, offset)) {
+    FillShared(index, newSize, offset);
+    return;
+  }
   if (ordered_) {
     const std::size_t from = FirstAbove(1, 0, leaves_, offset);
     // The nearest entry above must not fall below the replaced one, or the
@@ -202,6 +223,46 @@ void UpdateLayout::Replace(std::int32_t index, std::int64_t newSize) {
   sizes_[i] = newSize;
   for (std::int64_t& other : offsets_) {
     if (other > offset) other += delta;
+  }
+}
+
+// An empty entry shares its offset with the entry whose data follows it (the
+// creation places an empty file so). When it gets bytes, the entries at that
+// offset that hold data, and the empty ones after it in the directory, move with
+// the rest: left in place, their data and the new bytes would land on the same
+// place and the rewrite would keep only one of them. Rare, so a pass over the
+// directory; the tree stays in use when the entries that move still follow the
+// ones that stay, as they do in every archive the program makes.
+void UpdateLayout::FillShared(std::int32_t index, std::int64_t newSize, std::int64_t offset) {
+  const auto i = static_cast<std::size_t>(index);
+  const std::int64_t delta = newSize;  // the entry held nothing
+  auto moves = [&](std::size_t k, std::int64_t at) {
+    return at > offset || (at == offset && k != i && (sizes_[k] > 0 || k > i));
+  };
+  if (ordered_) {
+    std::vector<std::int64_t> atPosition(leaves_, 0);
+    Collect(1, 0, leaves_, 0, atPosition);
+    std::size_t firstMoving = leaves_;
+    std::size_t lastStaying = 0;
+    for (std::size_t k = 0; k < sizes_.size(); ++k) {
+      const auto position = static_cast<std::size_t>(positionOf_[k]);
+      if (moves(k, atPosition[position])) {
+        firstMoving = std::min(firstMoving, position);
+      } else {
+        lastStaying = std::max(lastStaying, position);
+      }
+    }
+    if (lastStaying < firstMoving) {  // record index itself always stays
+      sizes_[i] = newSize;
+      SetLeaf(1, 0, leaves_, static_cast<std::size_t>(positionOf_[i]), offset, newSize);
+      if (firstMoving < leaves_) AddRange(1, 0, leaves_, firstMoving, delta);
+      return;
+    }
+    Unorder();
+  }
+  sizes_[i] = newSize;
+  for (std::size_t k = 0; k < offsets_.size(); ++k) {
+    if (moves(k, offsets_[k])) offsets_[k] += delta;
   }
 }
 

@@ -28,11 +28,13 @@ class UpdateLayout {
   std::int64_t SizeOf(std::int32_t index) const { return sizes_[static_cast<std::size_t>(index)]; }
 
   // Record index gets newSize bytes; entries whose offset is greater than its
-  // offset move by the change.
+  // offset move by the change. When an empty record gets bytes, the records at
+  // its offset that hold data, and the empty ones after it in the directory,
+  // move too.
   void Replace(std::int32_t index, std::int64_t newSize);
   // The lowest other record whose data holds the byte at record index's offset,
   // or -1. A pass over the directory: meant for the rare empty record that gets
-  // bytes, which would otherwise land on that record's data.
+  // bytes while pointing into the middle of another record's data.
   std::int32_t DataCovering(std::int32_t index) const;
   // A new record of size bytes whose data lies directly after the enlarged
   // directory; every earlier record moves by size plus one record. Returns its index.
@@ -81,6 +83,10 @@ class UpdateLayout {
 
   // Leaves the tree for the literal pass, offsets indexed by record.
   void Unorder();
+  // Whether another record has this offset (record index's own).
+  bool SharesOffset(std::int32_t index, std::int64_t offset) const;
+  // Replace for an empty record that shares its offset with others.
+  void FillShared(std::int32_t index, std::int64_t newSize, std::int64_t offset);
 
   std::vector<std::int64_t> sizes_;      // by record index
   std::vector<std::int32_t> positionOf_;  // record index -> leaf position (tree mode)

@@ -64,11 +64,11 @@ void CheckLayoutLimits(const std::string& archivePath, const std::string& source
   }
 }
 
-// An empty entry shares its offset with the entry whose data follows it (the
-// creation places an empty file so), or points into other data. Entries at the
-// same offset do not move when it grows, so its new bytes would land on that
-// entry's and the rebuild would keep only the later one's: refused, before
-// anything is written, instead of losing either.
+// An empty entry that points into the middle of another entry's data (only a
+// damaged or hand-made archive has one) has no place where its new bytes could
+// go without landing on that data: refused, before anything is written, instead
+// of losing either. Entries that merely share its offset have moved out of the
+// way already.
 void CheckFilledEntry(const std::string& archivePath, const std::string& source, const UpdateLayout& layout,
                       std::int32_t index, std::int64_t oldSize) {
   if (oldSize != 0 || layout.SizeOf(index) == 0) return;

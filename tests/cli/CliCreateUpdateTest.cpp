@@ -177,25 +177,36 @@ TEST_F(CliUpdate, DataInsideTheDirectoryIsRefusedByTheDryRunEvenWithoutSources) 
 }
 
 // Found by fuzz_update. An empty entry shares its offset with the next entry's
-// data (the creation packs an empty file so) or points into other data; given
-// bytes, it used to land on that data and the rebuild kept only one of the two,
-// while the run reported success. Both runs must refuse and keep the archive.
-TEST_F(CliUpdate, FillingAnEmptyEntryThatSharesItsOffsetIsRefused) {
+// data (the creation packs an empty file so); given bytes, it used to land on
+// that data and the rebuild kept only one of the two, while the run reported
+// success. The data at its offset now moves ahead of the new bytes.
+TEST_F(CliUpdate, FillingAnEmptyEntryThatSharesItsOffsetMovesTheDataBehindIt) {
   WriteNativeFile(cli.dir.Native("fill/a.bin"), "hello");
-  const std::string shared = PackedWad({{"a.bin", ""}, {"b.bin", "BBBBBBBB"}});  // both at offset 276
+  WriteNativeFile(cli.dir.Native("e.wad"), PackedWad({{"a.bin", ""}, {"b.bin", "BBBBBBBB"}}));  // both at 276
+  const CliResult dry = cli.Run({"update", "e.wad", "fill", "--dry-run"});
+  EXPECT_EQ(dry.exitCode, 0) << dry.err;
+  EXPECT_NE(dry.out.find("replace\t0\ta.bin\t0\t5"), std::string::npos) << dry.out;
+  const CliResult r = cli.Run({"update", "e.wad", "fill", "--quiet"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadNativeFile(cli.dir.Native("e.wad")), PackedWad({{"a.bin", "hello"}, {"b.bin", "BBBBBBBB"}}))
+      << "still packed, each entry with its own bytes";
+}
+
+// An empty entry that points into the middle of other data has no place for new
+// bytes that would not land on that data: both runs refuse and keep the archive.
+TEST_F(CliUpdate, FillingAnEmptyEntryInsideOtherDataIsRefused) {
+  WriteNativeFile(cli.dir.Native("fill/a.bin"), "hello");
   const std::string inside = Int32Bytes(2) + RawRecord("b.bin", 276, 8) + RawRecord("a.bin", 279, 0) + "BBBBBBBB";
-  for (const std::string& archive : {shared, inside}) {
-    WriteNativeFile(cli.dir.Native("e.wad"), archive);
-    for (bool dryRun : {true, false}) {
-      SCOPED_TRACE(dryRun ? "dry run" : "real run");
-      std::vector<std::string> args{"update", "e.wad", "fill"};
-      if (dryRun) args.push_back("--dry-run");
-      const CliResult r = cli.Run(args);
-      EXPECT_EQ(r.exitCode, 1);
-      EXPECT_EQ(r.out, "");
-      EXPECT_NE(r.err.find("would give bytes to the empty entry"), std::string::npos) << r.err;
-      EXPECT_EQ(ReadNativeFile(cli.dir.Native("e.wad")), archive);
-    }
+  WriteNativeFile(cli.dir.Native("e.wad"), inside);
+  for (bool dryRun : {true, false}) {
+    SCOPED_TRACE(dryRun ? "dry run" : "real run");
+    std::vector<std::string> args{"update", "e.wad", "fill"};
+    if (dryRun) args.push_back("--dry-run");
+    const CliResult r = cli.Run(args);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("would give bytes to the empty entry"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadNativeFile(cli.dir.Native("e.wad")), inside);
   }
 }
 
