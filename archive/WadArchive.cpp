@@ -258,54 +258,64 @@ void WadArchive::SetPayload(std::size_t i, std::string data) {
   if (i < DataLeftInFile.size()) DataLeftInFile[i] = -1;
 }
 
-void LoadWadDirectory(WadArchive& wad, const std::string& path) {
+namespace {
+
+// An open archive with its count and directory read, and checked as far as the
+// caller asks.
+struct OpenedArchive {
+  File file;
+  std::int32_t count;
+  std::vector<WadDirEntry> entries;
+};
+
+OpenedArchive OpenArchive(const std::string& path, bool checkEntries) {
   File file = File::OpenExisting(path);
   const std::int64_t fileLength = file.Size();
   const std::int32_t count = ReadCount(file, path, fileLength);
   std::vector<WadDirEntry> entries = ReadDirectory(file, count);
-  file.Close();
-  wad.Count = count;
-  wad.Entries = std::move(entries);
+  if (checkEntries) CheckEntriesInFile(entries, path, fileLength);
+  return OpenedArchive{std::move(file), count, std::move(entries)};
+}
+
+}  // namespace
+
+void LoadWadDirectory(WadArchive& wad, const std::string& path) {
+  OpenedArchive archive = OpenArchive(path, false);
+  archive.file.Close();
+  wad.Count = archive.count;
+  wad.Entries = std::move(archive.entries);
 }
 
 void LoadWadArchive(WadArchive& wad, const std::string& path) {
-  File file = File::OpenExisting(path);
-  const std::int64_t fileLength = file.Size();
-  const std::int32_t count = ReadCount(file, path, fileLength);
-  std::vector<WadDirEntry> entries = ReadDirectory(file, count);
-  CheckEntriesInFile(entries, path, fileLength);
+  OpenedArchive archive = OpenArchive(path, true);
 
   // The data of the archive loaded before is never needed again: let it go now,
   // so a run over several archives holds one archive's data at a time, not two.
   std::vector<std::string>().swap(wad.Payloads);
-  std::vector<std::string> payloads(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const WadDirEntry& entry = entries[i];
+  std::vector<std::string> payloads(archive.entries.size());
+  for (std::size_t i = 0; i < archive.entries.size(); ++i) {
+    const WadDirEntry& entry = archive.entries[i];
     if (entry.Size == 0) continue;
     payloads[i].resize(static_cast<std::size_t>(entry.Size));
-    file.ReadAt(entry.Offset, payloads[i].data(), payloads[i].size());
+    archive.file.ReadAt(entry.Offset, payloads[i].data(), payloads[i].size());
   }
-  file.Close();
+  archive.file.Close();
 
-  wad.Count = count;
-  wad.Entries = std::move(entries);
+  wad.Count = archive.count;
+  wad.Entries = std::move(archive.entries);
   wad.Payloads = std::move(payloads);
   wad.DataFile.clear();
   wad.DataLeftInFile.clear();
 }
 
 void LoadWadArchiveLazily(WadArchive& wad, const std::string& path) {
-  File file = File::OpenExisting(path);
-  const std::int64_t fileLength = file.Size();
-  const std::int32_t count = ReadCount(file, path, fileLength);
-  std::vector<WadDirEntry> entries = ReadDirectory(file, count);
-  CheckEntriesInFile(entries, path, fileLength);
-  file.Close();
+  OpenedArchive archive = OpenArchive(path, true);
+  archive.file.Close();
 
-  std::vector<std::int64_t> left(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) left[i] = entries[i].Offset;
-  wad.Count = count;
-  wad.Entries = std::move(entries);
+  std::vector<std::int64_t> left(archive.entries.size());
+  for (std::size_t i = 0; i < archive.entries.size(); ++i) left[i] = archive.entries[i].Offset;
+  wad.Count = archive.count;
+  wad.Entries = std::move(archive.entries);
   wad.Payloads.assign(left.size(), std::string());
   wad.DataFile = path;
   wad.DataLeftInFile = std::move(left);
