@@ -103,42 +103,47 @@ std::string Cp1252ToUtf8(std::string_view text) {
   return out;
 }
 
-std::string Utf8ToCp1252Lossy(std::string_view text) {
+namespace {
+
+// Walks UTF-8 text and converts each character to its Windows-1252 byte. A
+// byte that starts no valid character (c = 0, invalid) or a character the code
+// page cannot hold gets what onFailure returns, or stops the walk by throwing.
+template <typename OnFailure>
+std::string ConvertToCp1252(std::string_view text, OnFailure onFailure) {
   std::string out;
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
     char32_t c;
     if (!DecodeUtf8(text, i, c)) {
-      ++i;  // one "?" per byte that starts no valid character
-      out += '?';
+      ++i;
+      out += onFailure(U'\0', true);
       continue;
     }
     const int byte = ByteOf(c);
-    out += byte < 0 ? '?' : static_cast<char>(byte);
+    out += byte < 0 ? onFailure(c, false) : static_cast<char>(byte);
   }
   return out;
 }
 
+}  // namespace
+
+std::string Utf8ToCp1252Lossy(std::string_view text) {
+  // One "?" per byte that starts no valid character, or per character that
+  // the code page cannot hold.
+  return ConvertToCp1252(text, [](char32_t, bool) { return '?'; });
+}
+
 std::string Utf8ToCp1252(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    char32_t c;
-    if (!DecodeUtf8(text, i, c)) {
+  return ConvertToCp1252(text, [text](char32_t c, bool invalid) -> char {
+    if (invalid) {
       throw RefusedError("\"" + Utf8ToCp1252Lossy(text) + "\" is not valid UTF-8 text, so it cannot be used");
     }
-    const int byte = ByteOf(c);
-    if (byte < 0) {
-      char code[16];
-      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-      throw RefusedError("\"" + Utf8ToCp1252Lossy(text) + "\" holds a character (" + code +
-                         ") that the Windows-1252 code page cannot hold, so it cannot be used");
-    }
-    out += static_cast<char>(byte);
-  }
-  return out;
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    throw RefusedError("\"" + Utf8ToCp1252Lossy(text) + "\" holds a character (" + code +
+                       ") that the Windows-1252 code page cannot hold, so it cannot be used");
+  });
 }
 
 char LowerCp1252(char c) { return static_cast<char>(kLower[static_cast<unsigned char>(c)]); }

@@ -30,6 +30,23 @@ bool HasWriteBits(const struct stat& info) { return (info.st_mode & 0222) != 0; 
 
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
 
+// Exactly size bytes, from position, or from the file position when position is
+// -1; the end of the file before that fails as a short read (100).
+void ReadExactly(int fd, void* buffer, std::size_t size, std::int64_t position) {
+  auto* out = static_cast<char*>(buffer);
+  while (size > 0) {
+    const ssize_t got = position < 0 ? read(fd, out, size) : pread(fd, out, size, static_cast<off_t>(position));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ThrowErrno();
+    }
+    if (got == 0) throw IoError(100);
+    out += got;
+    size -= static_cast<std::size_t>(got);
+    if (position >= 0) position += got;
+  }
+}
+
 // Root may write anything, so the read-only attribute (no write bits) is
 // enforced here rather than left to the kernel. Only regular files are files:
 // a device or a pipe could block the program or never end.
@@ -165,34 +182,11 @@ void File::Seek(std::int64_t position) {
   if (lseek(Descriptor(handle_), static_cast<off_t>(position), SEEK_SET) < 0) ThrowErrno();
 }
 
-void File::Read(void* buffer, std::size_t size) {
-  auto* out = static_cast<char*>(buffer);
-  while (size > 0) {
-    const ssize_t got = read(Descriptor(handle_), out, size);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      ThrowErrno();
-    }
-    if (got == 0) throw IoError(100);
-    out += got;
-    size -= static_cast<std::size_t>(got);
-  }
-}
+void File::Read(void* buffer, std::size_t size) { ReadExactly(Descriptor(handle_), buffer, size, -1); }
 
 void File::ReadAt(std::int64_t position, void* buffer, std::size_t size) {
   if (position < 0) throw IoError(kSeekNegative);
-  auto* out = static_cast<char*>(buffer);
-  while (size > 0) {
-    const ssize_t got = pread(Descriptor(handle_), out, size, static_cast<off_t>(position));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      ThrowErrno();
-    }
-    if (got == 0) throw IoError(100);
-    out += got;
-    size -= static_cast<std::size_t>(got);
-    position += got;
-  }
+  ReadExactly(Descriptor(handle_), buffer, size, position);
 }
 
 void File::Write(const void* buffer, std::size_t size) {
