@@ -16,6 +16,7 @@
 #include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/Messages.h"
+#include "support/OperationTest.h"
 #include "support/ScriptedWorkbench.h"
 #include "support/TempDir.h"
 #include "support/TreeSnapshot.h"
@@ -38,12 +39,8 @@ using test::WriteNativeFile;
 
 using Tree = std::map<std::string, std::string>;
 
-class WadCreateTest : public ::testing::Test {
+class WadCreateTest : public test::OperationTest {
  protected:
-  TempDir dir;
-  AppState state{Registry::AtFolder(dir.Native("registry"))};
-  ScriptedWorkbench bench;
-
   void Create(const std::string& sourceText, const std::string& relativeTarget) {
     bench.sourceText = sourceText;
     bench.dialogAnswers.push_back(dir.Internal(relativeTarget));

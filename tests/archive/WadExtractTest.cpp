@@ -10,6 +10,7 @@
 #include "archive/WadExtract.h"
 #include "host/Errors.h"
 #include "host/Messages.h"
+#include "support/OperationTest.h"
 #include "support/ScriptedWorkbench.h"
 #include "support/TempDir.h"
 #include "support/TreeSnapshot.h"
@@ -31,12 +32,8 @@ using test::WriteNativeFile;
 
 using Tree = std::map<std::string, std::string>;
 
-class WadExtractTest : public ::testing::Test {
+class WadExtractTest : public test::OperationTest {
  protected:
-  TempDir dir;
-  AppState state{Registry::AtFolder(dir.Native("registry"))};
-  ScriptedWorkbench bench;
-
   // Writes the archive at x\cars.wad and names it in the archive edit.
   void UseArchive(const std::string& bytes) {
     WriteNativeFile(dir.Native("x\\cars.wad"), bytes);

@@ -16,6 +16,7 @@
 #include "host/GameFolder.h"
 #include "host/Messages.h"
 #include "host/Paths.h"
+#include "support/OperationTest.h"
 #include "support/ScriptedWorkbench.h"
 #include "support/TempDir.h"
 #include "support/WadBytes.h"
@@ -76,12 +77,8 @@ bool IsTiming(const std::string& caption) {
   return caption.starts_with(leading) && caption.size() > leading.size() + 1 && caption.back() == 's';
 }
 
-class WadUpdateTest : public ::testing::Test {
+class WadUpdateTest : public test::OperationTest {
  protected:
-  TempDir dir;
-  AppState state{Registry::AtFolder(dir.Native("registry"))};
-  ScriptedWorkbench bench;
-
   // Writes an archive below the temporary folder and names it in the archive edit.
   void UseArchive(const std::string& relative, const std::string& bytes) {
     WriteNativeFile(dir.Native(relative), bytes);
