@@ -261,7 +261,7 @@ UpdatePlan PlanUpdate(const std::string& archivePath, const std::vector<WadDirEn
   return plan;
 }
 
-void Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options) {
+bool Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options) {
   const Stopwatch stopwatch;
   AllTracksReset reset(state.allTracks);
   const bool allTracks = state.allTracks;
@@ -271,25 +271,25 @@ void Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options)
   // An empty text would enumerate the whole root folder of the drive.
   if (source == messages::kNoSourceChosen || source.empty()) {
     bench.ShowMessage(messages::kChooseSourceFirst);
-    return;
+    return false;
   }
   if (!allTracks) {
     if (archiveText.empty()) {
       bench.ShowMessage(messages::kChooseWadFirst);
-      return;
+      return false;
     }
     if (!EndsInWad(archiveText)) {
       bench.ShowMessage(messages::kNotAWadFile);
-      return;
+      return false;
     }
     if (!FileExists(archiveText)) {
       bench.ShowMessage(messages::kWadPathMistake);
-      return;
+      return false;
     }
     if (!options.dryRun) state.settings.WriteString("WadName", archiveText);
   }
   if (!FillSourceList(source, state.sources, [&bench](const std::string& text) { bench.ShowMessage(text); })) {
-    return;
+    return false;
   }
   if (!state.commandLineMode && !options.dryRun) state.settings.WriteString("FileName", source);
 
@@ -307,17 +307,18 @@ void Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options)
     UpdateArchive(state, bench, options, archivePath, source);
     if (allTracks && !options.dryRun) progress.SetPosition(0);
   }
-  if (options.dryRun) return;
+  if (options.dryRun) return true;
 
   progress.SetPosition(0);
   progress.SetCaption(stopwatch.Caption("Update done in "));
   state.allTracks = false;
   CreateFileList(state.wad, bench.ArchiveText(), bench.Contents());
+  return true;
 }
 
-void UpdateWads(AppState& state, Workbench& bench, const UpdateOptions& options) {
+bool UpdateWads(AppState& state, Workbench& bench, const UpdateOptions& options) {
   state.allTracks = true;
-  Update1wad(state, bench, options);
+  return Update1wad(state, bench, options);
 }
 
 }  // namespace skarvel

@@ -58,10 +58,12 @@ struct UpdateOptions {
 };
 
 // "Update wad": the run over the archive edit's archive, or over the track
-// archives while state.allTracks is set.
-void Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options = {});
+// archives while state.allTracks is set. False when a check stopped it with one
+// of its messages, so that a caller can tell that nothing was patched; true when
+// it ran to its end.
+bool Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options = {});
 // "Update all tracks": sets the all-tracks flag and runs Update1wad.
-void UpdateWads(AppState& state, Workbench& bench, const UpdateOptions& options = {});
+bool UpdateWads(AppState& state, Workbench& bench, const UpdateOptions& options = {});
 // The 17 track archive paths below a game folder, in TrackNames order.
 std::vector<std::string> WadPathList(const std::string& gameFolder);
 

@@ -1,0 +1,29 @@
+#pragma once
+// The program's start, in both its lives: the title, the three windows in their
+// order, then the event loop (interactive) or the installer (command line).
+#include <string>
+#include <vector>
+
+#include "app/Installer.h"
+#include "archive/AppState.h"
+
+namespace skarvel::app {
+
+class StartupDesktop : public InstallerDesktop {
+ public:
+  virtual void SetApplicationTitle(const std::string& title) = 0;
+  // Creates the main window, hidden; its creation runs its FormCreate, which
+  // shows its own errors in the default error box.
+  virtual void CreateMainWindow() = 0;
+  // Creates the source-folder and game-folder dialogs, hidden.
+  virtual void CreateFolderDialogs() = 0;
+  // Shows the main window and handles events until it is closed; the exit code.
+  virtual int RunEventLoop() = 0;
+};
+
+// Runs the program over the words of its command line after its name; returns
+// the exit code.
+int RunProgram(const std::vector<std::string>& words, AppState& state, StartupDesktop& desktop,
+               const std::string& programFile);
+
+}  // namespace skarvel::app
