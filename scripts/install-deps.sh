@@ -3,7 +3,11 @@
 # any is missing. Runs apt-get update first, as root or through sudo.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build libgtest-dev clang libclang-rt-14-dev llvm)
+# The desktop program needs Qt 6 Widgets and its platform plugins; its tests
+# need a virtual display, the accessibility bus and the tools that drive it.
+packages=(build-essential cmake ninja-build libgtest-dev clang libclang-rt-14-dev llvm
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
+  xvfb xauth xdotool imagemagick dbus-x11 at-spi2-core python3-pyatspi)
 
 missing=()
 for package in "${packages[@]}"; do
