@@ -381,6 +381,10 @@ void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t cou
     first = last;
   }
   writer.Flush();
+  // The old archive is usually the very file being replaced, and Windows does
+  // not replace a file that is still open without delete sharing, as every file
+  // of the program is opened.
+  if (dataFile) dataFile->Close();
   replacement.Commit();
 }
 
