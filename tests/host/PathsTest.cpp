@@ -164,6 +164,8 @@ TEST_F(ListFilesExTest, MaskFiltersFoldersToo) {
             (std::set<std::string>{dir.Internal("top1.txt"), dir.Internal("d.txt\\inner.txt")}));
 }
 
+// Symbolic links as POSIX makes them; the Windows suite meets junctions.
+#ifndef _WIN32
 TEST(ListFilesExLinkTest, LinkCycleEndsAndLinksToFilesCount) {
   TempDir dir;
   test::WriteNativeFile(dir.Native("a\\file.txt"), "x");
@@ -177,6 +179,7 @@ TEST(ListFilesExLinkTest, LinkCycleEndsAndLinksToFilesCount) {
   const std::vector<std::string> withFolders = ListFilesEx(dir.internal(), "*.*", true, true, 63);
   EXPECT_EQ(withFolders.size(), 4u);
 }
+#endif
 
 class FillSourceListTest : public ::testing::Test {
  protected:
