@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFileIconProvider>
 #include <QHash>
+#include <QSet>
 #include <QStyle>
+#include <algorithm>
 
 #include "ui/qt/FolderListing.h"
 #include "ui/qt/FolderOperations.h"
@@ -127,8 +129,6 @@ void FolderModel::Refresh(const QModelIndex& index) {
   if (index.isValid()) RefreshNode(NodeOf(index));
 }
 
-// Brings the children in line with the disk by removing, moving and inserting
-// rows, never by a reset, so that views keep what they show.
 void FolderModel::RefreshNode(Node* node) {
   const QModelIndex parentIndex = IndexOf(node);
   if (!node->childrenRead) {
@@ -136,9 +136,29 @@ void FolderModel::RefreshNode(Node* node) {
     emit dataChanged(parentIndex, parentIndex);  // the view asks again whether to draw an expand button
     return;
   }
+  SyncChildren(node, parentIndex);
+  // Children that were never expanded forget whether they have subfolders, in
+  // one change for the view rather than one per row.
+  int first = -1;
+  int last = -1;
+  for (const auto& child : node->children) {
+    if (child->childrenRead) {
+      RefreshNode(child.get());
+    } else if (child->hasSubfolders >= 0) {
+      child->hasSubfolders = -1;
+      if (first < 0) first = child->row;
+      last = child->row;
+    }
+  }
+  if (first >= 0) emit dataChanged(index(first, 0, parentIndex), index(last, 0, parentIndex));
+}
+
+// Brings the children in line with the disk by removing, moving and inserting
+// rows, never by a reset, so that views keep what they show.
+void FolderModel::SyncChildren(Node* node, const QModelIndex& parentIndex) {
   std::vector<ChildSpec> specs = ReadChildren(node);
-  QHash<QString, int> wanted;
-  for (int i = 0; i < int(specs.size()); ++i) wanted.insert(specs[i].Key(), i);
+  QSet<QString> wanted;
+  for (const ChildSpec& spec : specs) wanted.insert(spec.Key());
 
   auto& children = node->children;
   for (int last = int(children.size()) - 1; last >= 0;) {
@@ -177,7 +197,6 @@ void FolderModel::RefreshNode(Node* node) {
     }
     ++i;
   }
-  for (const auto& child : children) RefreshNode(child.get());
 }
 
 QModelIndex FolderModel::CreateFolder(const QModelIndex& parent) {
@@ -190,7 +209,7 @@ QModelIndex FolderModel::CreateFolder(const QModelIndex& parent) {
     emit OperationRefused(refusal);
     return {};
   }
-  RefreshNode(node);
+  SyncChildren(node, parent);
   for (const auto& child : node->children) {
     if (child->kind == Kind::Folder && child->name == name) return IndexOf(child.get());
   }
@@ -275,7 +294,33 @@ bool FolderModel::setData(const QModelIndex& index, const QVariant& value, int r
   }
   node->name = newName;
   emit dataChanged(index, index);
+  MoveToSortedPlace(node);
   return true;
+}
+
+// A renamed folder takes the place its new name sorts to, among the folders
+// (after the places, below the top item).
+void FolderModel::MoveToSortedPlace(Node* node) {
+  Node* parent = node->parent;
+  QStringList names;
+  int firstFolder = int(parent->children.size());
+  for (const auto& child : parent->children) {
+    if (child->kind != Kind::Folder) continue;
+    firstFolder = std::min(firstFolder, child->row);
+    if (child.get() != node) names.append(child->name);
+  }
+  names.append(node->name);
+  SortFolderNames(names);
+  const int to = firstFolder + int(names.indexOf(node->name));
+  const int from = node->row;
+  if (to == from) return;
+  const QModelIndex parentIndex = IndexOf(parent);
+  beginMoveRows(parentIndex, from, from, parentIndex, to > from ? to + 1 : to);
+  std::unique_ptr<Node> moved = std::move(parent->children[from]);
+  parent->children.erase(parent->children.begin() + from);
+  parent->children.insert(parent->children.begin() + to, std::move(moved));
+  Renumber(parent, std::min(from, to));
+  endMoveRows();
 }
 
 }  // namespace skarvel::ui::qt

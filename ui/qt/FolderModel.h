@@ -64,7 +64,9 @@ class FolderModel : public QAbstractItemModel {
   std::vector<ChildSpec> ReadChildren(const Node* node) const;
   void InsertChildren(Node* parent, int row, std::vector<ChildSpec> specs);
   void RefreshNode(Node* node);
+  void SyncChildren(Node* node, const QModelIndex& parentIndex);
   void Renumber(Node* parent, int from);
+  void MoveToSortedPlace(Node* node);
 
   std::unique_ptr<Node> root_;  // the invisible parent of the top item
   QIcon icons_[6];

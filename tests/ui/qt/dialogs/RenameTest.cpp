@@ -43,20 +43,22 @@ class RenameTest : public QObject {
  private slots:
   void renameInPlaceOnDisk() {
     TestHome home;
-    home.MakeFolders({"Desktop/alpha/inner"});
+    home.MakeFolders({"Desktop/alpha/inner", "Desktop/gamma"});
     GameFolderDialog dialog(nullptr);
     dialog.show();
     QSignalSpy okPressed(&dialog.Ok(), &QPushButton::clicked);
     auto& tree = dialog.Tree();
     auto& model = tree.Folders();
-    EditLabel(tree, ChildNamed(model, model.TopIndex(), "alpha"), "beta");
-    QVERIFY(QFileInfo(home.Path("Desktop/beta/inner")).isDir());
+    EditLabel(tree, ChildNamed(model, model.TopIndex(), "alpha"), "omega");
+    QVERIFY(QFileInfo(home.Path("Desktop/omega/inner")).isDir());
     QVERIFY(!QFileInfo::exists(home.Path("Desktop/alpha")));
-    QVERIFY(ChildNamed(model, model.TopIndex(), "beta").isValid());
+    const QStringList labels = ChildLabels(model, model.TopIndex());
+    QCOMPARE(labels.mid(labels.size() - 2), QStringList({"gamma", "omega"}));  // in order again
+    QCOMPARE(tree.SelectedFolder(), home.Path("Desktop/omega"));
     // The paths below the renamed folder follow it.
-    const QModelIndex beta = ChildNamed(model, model.TopIndex(), "beta");
-    tree.expand(beta);
-    QCOMPARE(model.FolderPath(ChildNamed(model, beta, "inner")), home.Path("Desktop/beta/inner"));
+    const QModelIndex omega = ChildNamed(model, model.TopIndex(), "omega");
+    tree.expand(omega);
+    QCOMPARE(model.FolderPath(ChildNamed(model, omega, "inner")), home.Path("Desktop/omega/inner"));
     // Enter ended the edit: it did not press OK.
     QCOMPARE(okPressed.count(), 0);
   }
