@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 // The entry's type comes from the directory read itself where the file system
 // records it, so only links and file systems without types cost a stat.
 bool IsShownFolder(const fs::directory_entry& entry) {
-  const std::string& name = entry.path().filename().native();
+  const std::string name = entry.path().filename().native();
   if (name.empty() || name.front() == '.') return false;
   std::error_code error;
   return entry.is_directory(error);
