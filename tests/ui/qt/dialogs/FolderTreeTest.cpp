@@ -74,13 +74,6 @@ class FolderTreeTest : public QObject {
                                 "link", "zeta"}));
   }
 
-  void placesWithoutWineAreLeftOut() {
-    TestHome home;
-    FolderTree tree;
-    const QStringList labels = ChildLabels(tree.Folders(), tree.Folders().TopIndex());
-    QVERIFY(!labels.join(',').contains("drive_c"));
-  }
-
   void wineDriveReachedInTwoExpansions() {
     TestHome home;
     home.MakeFolders({"wine-gp4/drive_c/Program Files/Infogrames/Grand Prix 4"});

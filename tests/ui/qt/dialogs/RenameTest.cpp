@@ -92,14 +92,6 @@ class RenameTest : public QObject {
     QCOMPARE(ChildLabels(model, model.TopIndex()).filter("alpha").size(), 1);
   }
 
-  void placesCannotBeRenamed() {
-    TestHome home;
-    GameFolderDialog dialog(nullptr);
-    auto& model = dialog.Tree().Folders();
-    QVERIFY(!(model.flags(model.TopIndex()) & Qt::ItemIsEditable));
-    QVERIFY(!(model.flags(ChildNamed(model, model.TopIndex(), "Home")) & Qt::ItemIsEditable));
-  }
-
   void newFoldersTakeTheNextFreeName() {
     TestHome home;
     home.MakeFolders({"Desktop/work"});
