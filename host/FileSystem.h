@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,8 +97,9 @@ void SetFileAttributes(const std::string& path, std::uint32_t attributes);
 struct DirectoryEntry {
   std::string name;  // internal form, no folder part
   bool isFolder = false;  // true only for a real folder, never for a link to one
-  // A link to a folder: neither a file nor a folder to enter, because following
-  // it could lead back above itself and never end.
+  // A link to a folder (on Windows a junction or a folder link): it has the
+  // folder attribute and is entered like a folder, but it may lead back to a
+  // folder above itself, which a walk must check (FolderIdentity).
   bool isLinkToFolder = false;
 };
 // The entries of folder whose names match mask ("*.*" or "*" match all), in the
@@ -106,6 +108,17 @@ struct DirectoryEntry {
 // and "?" and ignores case; "*.*" also matches names without a dot. A name that
 // the internal form cannot hold raises RefusedError naming folder and name.
 std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std::string& mask);
+
+// What tells one folder from another whatever the path that leads to it: the
+// device and inode on POSIX, the volume serial number and file ID on Windows.
+struct FolderIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FolderIdentity&) const = default;
+};
+// The identity of the folder that path names, links followed; nothing when
+// there is no folder there or it cannot be looked up.
+std::optional<FolderIdentity> IdentityOfFolder(const std::string& path);
 
 // Creates folder and every missing folder above it; returns false on failure.
 bool ForceDirectories(const std::string& folder);

@@ -383,6 +383,12 @@ std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std
   return entries;
 }
 
+std::optional<FolderIdentity> IdentityOfFolder(const std::string& path) {
+  struct stat info {};
+  if (stat(ToNativePath(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+  return FolderIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 bool ForceDirectories(const std::string& folder) {
   std::string native = ToNativePath(folder);
   while (native.size() > 1 && native.back() == '/') native.pop_back();

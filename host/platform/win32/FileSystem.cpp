@@ -231,6 +231,19 @@ std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std
   return entries;
 }
 
+std::optional<FolderIdentity> IdentityOfFolder(const std::string& path) {
+  // A folder opens only with backup semantics; no access is needed to read its ID.
+  HANDLE handle = CreateFileA(path.c_str(), 0, kShareAll | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::nullopt;
+  return FolderIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 bool ForceDirectories(const std::string& folder) {
   std::string trimmed = folder;
   while (trimmed.size() > 1 && trimmed.back() == '\\') trimmed.pop_back();
