@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "archive/VisiblePieces.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/Paths.h"
@@ -90,13 +91,22 @@ void CheckEntryInFile(const WadDirEntry& entry, std::int64_t index, const std::s
   }
 }
 
-void CheckEntriesInFile(const std::vector<WadDirEntry>& entries, const std::string& path, std::int64_t fileLength) {
+// What a load checks of the records before it goes on.
+enum class EntryChecks {
+  None,            // a listing: records are shown as they are
+  InFile,          // data left in the file: every entry must lie inside it
+  InFileAndMemory  // data read into memory: also no more than it can hold
+};
+
+void CheckEntries(const std::vector<WadDirEntry>& entries, const std::string& path, std::int64_t fileLength,
+                  EntryChecks checks) {
+  if (checks == EntryChecks::None) return;
   std::int64_t total = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     CheckEntryInFile(entries[i], static_cast<std::int64_t>(i), path, fileLength);
     total += entries[i].Size;
   }
-  if (total > kMaxCopiesOfFile * fileLength) {
+  if (checks == EntryChecks::InFileAndMemory && total > kMaxCopiesOfFile * fileLength) {
     Malformed(path, "its entries overlap so much that together they claim " + std::to_string(total) +
                         " bytes of a file of " + std::to_string(fileLength) + " bytes");
   }
@@ -105,8 +115,7 @@ void CheckEntriesInFile(const std::vector<WadDirEntry>& entries, const std::stri
 // Puts pieces at absolute positions of a fresh file. Neighbouring small pieces are
 // gathered into one large write, and neighbouring pieces copied from another file
 // into one copy; a jump forward leaves a hole that reads as zeros. Pieces land in
-// the order they are given, which is what makes the later of two overlapping
-// entries win.
+// the order they are given.
 class RunWriter {
  public:
   explicit RunWriter(File& file) : file_(file) { buffer_.reserve(kRunBufferSize); }
@@ -268,26 +277,26 @@ struct OpenedArchive {
   std::vector<WadDirEntry> entries;
 };
 
-OpenedArchive OpenArchive(const std::string& path, bool checkEntries) {
+OpenedArchive OpenArchive(const std::string& path, EntryChecks checks) {
   File file = File::OpenExisting(path);
   const std::int64_t fileLength = file.Size();
   const std::int32_t count = ReadCount(file, path, fileLength);
   std::vector<WadDirEntry> entries = ReadDirectory(file, count);
-  if (checkEntries) CheckEntriesInFile(entries, path, fileLength);
+  CheckEntries(entries, path, fileLength, checks);
   return OpenedArchive{std::move(file), count, std::move(entries)};
 }
 
 }  // namespace
 
 void LoadWadDirectory(WadArchive& wad, const std::string& path) {
-  OpenedArchive archive = OpenArchive(path, false);
+  OpenedArchive archive = OpenArchive(path, EntryChecks::None);
   archive.file.Close();
   wad.Count = archive.count;
   wad.Entries = std::move(archive.entries);
 }
 
 void LoadWadArchive(WadArchive& wad, const std::string& path) {
-  OpenedArchive archive = OpenArchive(path, true);
+  OpenedArchive archive = OpenArchive(path, EntryChecks::InFileAndMemory);
 
   // The data of the archive loaded before is never needed again: let it go now,
   // so a run over several archives holds one archive's data at a time, not two.
@@ -309,7 +318,10 @@ void LoadWadArchive(WadArchive& wad, const std::string& path) {
 }
 
 void LoadWadArchiveLazily(WadArchive& wad, const std::string& path) {
-  OpenedArchive archive = OpenArchive(path, true);
+  // Nothing of the data is held, so entries that share bytes cost nothing here;
+  // the rewrite puts each byte of the new archive down once, however many
+  // entries claim it, and the update bounds that archive by the format's limit.
+  OpenedArchive archive = OpenArchive(path, EntryChecks::InFile);
   archive.file.Close();
 
   std::vector<std::int64_t> left(archive.entries.size());
@@ -341,18 +353,6 @@ void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t cou
   CheckLayout(wad, path, count);
   const auto n = static_cast<std::size_t>(count);
 
-  // Data in file order; where regions share bytes, the entry later in the
-  // directory must end up on top. Entries are grouped into clusters of regions
-  // that touch each other's bytes: a lone entry goes into the gathered runs, the
-  // members of a shared cluster are written one after the other in directory order.
-  std::vector<std::size_t> order;
-  order.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (wad.Entries[i].Size > 0) order.push_back(i);
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return wad.Entries[a].Offset < wad.Entries[b].Offset; });
-
   std::optional<File> dataFile = OpenDataLeftInFile(wad, n);
 
   ReplacementFile replacement(path);
@@ -360,25 +360,15 @@ void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t cou
   writer.Put(0, reinterpret_cast<const char*>(&count), sizeof count);
   if (n > 0) writer.Put(kWadHeaderSize, reinterpret_cast<const char*>(wad.Entries.data()), n * sizeof(WadDirEntry));
 
-  auto endOf = [&](std::size_t i) { return std::int64_t{wad.Entries[i].Offset} + wad.Entries[i].Size; };
-  for (std::size_t first = 0; first < order.size();) {
-    std::size_t last = first + 1;
-    std::int64_t clusterEnd = endOf(order[first]);
-    while (last < order.size() && wad.Entries[order[last]].Offset < clusterEnd) {
-      clusterEnd = std::max(clusterEnd, endOf(order[last]));
-      ++last;
+  // Data in file order, each byte once: where regions share bytes, only what the
+  // entry later in the directory leaves showing of the others is written.
+  for (const DataPiece& piece : VisiblePieces(wad.Entries, n)) {
+    const std::size_t i = piece.entry;
+    if (wad.IsLeftInFile(i)) {
+      writer.Copy(piece.position, *dataFile, wad.DataLeftInFile[i] + piece.from, piece.size);
+    } else {
+      writer.Put(piece.position, wad.Payloads[i].data() + piece.from, static_cast<std::size_t>(piece.size));
     }
-    if (last - first > 1) std::sort(order.begin() + static_cast<std::ptrdiff_t>(first),
-                                    order.begin() + static_cast<std::ptrdiff_t>(last));
-    for (std::size_t k = first; k < last; ++k) {
-      const std::size_t i = order[k];
-      if (wad.IsLeftInFile(i)) {
-        writer.Copy(wad.Entries[i].Offset, *dataFile, wad.DataLeftInFile[i], wad.Entries[i].Size);
-      } else {
-        writer.Put(wad.Entries[i].Offset, wad.Payloads[i].data(), wad.Payloads[i].size());
-      }
-    }
-    first = last;
   }
   writer.Flush();
   replacement.Commit();
