@@ -530,6 +530,22 @@ TEST_F(WadUpdateTest, AMissingSourceFolderRewritesTheArchiveUnchanged) {
   EXPECT_EQ(bench.positions, std::vector<int>{0});
 }
 
+// Without a source file no step checks the layout, yet the rebuild refuses data
+// that reaches into the directory: the dry run must refuse it as the run does.
+TEST_F(WadUpdateTest, DataInsideTheDirectoryIsRefusedEvenWithoutSources) {
+  const std::string damaged = Int32Bytes(1) + RawRecord("head", 0, 8);
+  UseArchive("h.wad", damaged);
+  std::filesystem::create_directories(dir.Native("src"));
+  UseSourceFolder();
+  for (bool dryRun : {true, false}) {
+    SCOPED_TRACE(dryRun ? "dry run" : "real run");
+    UpdateOptions options;
+    options.dryRun = dryRun;
+    EXPECT_THROW(Update1wad(state, bench, options), RefusedError);
+    EXPECT_EQ(Bytes("h.wad"), damaged);
+  }
+}
+
 TEST_F(WadUpdateTest, AReadOnlyReplacedSourceIsWritableAfterwards) {
   UseArchive("test.wad", PackedWad({{"x.tex", "old"}}));
   Source("x.tex", "new");
