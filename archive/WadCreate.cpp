@@ -94,7 +94,7 @@ void WriteNewArchive(WadArchive& wad, const SourceList& sources, const std::stri
     SetEntryName(entry, names[i]);
     entry.Offset = static_cast<std::int32_t>(offset);
     File in = File::OpenExisting(sources[i]);
-    const std::int64_t size = in.Size();
+    const std::int64_t size = in.LengthAtOpen();
     if (offset + size > kWadMaxPosition) RefuseTooLarge(source, sources[i], offset + size);
     entry.Size = static_cast<std::int32_t>(size);
     CopyInto(in, out, size, buffer);

@@ -96,11 +96,26 @@ void CheckDirectory(const std::string& archivePath, const std::vector<WadDirEntr
   }
 }
 
-// The size of an open source file, refused when the format could not hold it.
+// The size of a source file as its open found it, refused when the format could
+// not hold it.
 std::int64_t SourceSize(const File& file, const std::string& archivePath, const std::string& source) {
-  const std::int64_t size = file.Size();
+  const std::int64_t size = file.LengthAtOpen();
   CheckSourceSize(archivePath, source, size);
   return size;
+}
+
+// A replaced file loses its attributes so that a read-only file can be opened.
+// Only the read-only attribute stands in the way of the open, so the open comes
+// first and the attributes are cleared when it is refused for that reason: the
+// file is then looked up by its path once, not three times.
+File OpenClearingReadOnly(const std::string& path) {
+  try {
+    return File::OpenExisting(path);
+  } catch (const IoError& error) {
+    if (error.code() != 5 || (GetFileAttributes(path) & kAttrReadOnly) == 0) throw;
+  }
+  SetFileAttributes(path, 0);
+  return File::OpenExisting(path);
 }
 
 std::string ReadAll(File& file, std::int64_t size) {
@@ -131,17 +146,15 @@ void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) 
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     const UpdateStep& step = plan.steps[i];
     if (step.kind == UpdateStep::Kind::Replace) {
-      // The file loses its attributes so that a read-only file can be opened; it
-      // keeps the archive attribute alone once read.
-      SetFileAttributes(step.source, 0);
-      File file = File::OpenExisting(step.source);
+      // Once read, the file keeps the archive attribute alone.
+      File file = OpenClearingReadOnly(step.source);
       const std::int64_t size = SourceSize(file, archivePath, step.source);
       const std::int64_t oldSize = layout.SizeOf(step.index);
       layout.Replace(step.index, size);
       CheckFilledEntry(archivePath, step.source, layout, step.index, oldSize);
       CheckLayoutLimits(archivePath, step.source, layout);
       std::string data = ReadAll(file, size);
-      SetFileAttributes(step.source, kAttrArchive);
+      file.SetAttributes(kAttrArchive);
       file.Close();
       wad.SetPayload(static_cast<std::size_t>(step.index), std::move(data));
     } else {

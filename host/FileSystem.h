@@ -29,6 +29,15 @@ class File {
   ~File();
 
   std::int64_t Size() const;
+  // The length and the attributes (GetFileAttributes' bits) that the open found,
+  // from the look-up it made anyway: a caller that reads a whole file it just
+  // opened needs to ask the system nothing more. Zero for a created file.
+  std::int64_t LengthAtOpen() const { return lengthAtOpen_; }
+  // Sets the file's attributes through the open file (the update marks a read
+  // source with the archive attribute alone). Nothing is asked of the system when
+  // the file already has them, as far as the platform holds them: on POSIX only
+  // read-only means anything.
+  void SetAttributes(std::uint32_t attributes);
   // Absolute positioning; a position past the end is allowed, a negative one fails.
   void Seek(std::int64_t position);
   // Exactly size bytes or IoError(100).
@@ -49,8 +58,11 @@ class File {
 
  private:
   friend class ReplacementFile;
-  explicit File(std::intptr_t handle) : handle_(handle) {}
+  explicit File(std::intptr_t handle, std::int64_t lengthAtOpen = 0, std::uint32_t attributes = 0)
+      : handle_(handle), lengthAtOpen_(lengthAtOpen), attributes_(attributes) {}
   std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
+  std::int64_t lengthAtOpen_ = 0;
+  std::uint32_t attributes_ = 0;  // as found at the open, then as SetAttributes left them
 };
 
 // Writes a new version of a file beside it and puts it in place in one step only

@@ -660,7 +660,10 @@ TEST(PlanUpdateTest, AGrowingEntryMayNotPushTheDataBehindItPastTheLimit) {
 TEST_F(WadUpdateTest, EntriesSharingOneBlockArePatchedLikeAnyOthers) {
   constexpr std::int32_t kCount = 40;
   std::string bytes = Int32Bytes(kCount);
-  for (std::int32_t i = 0; i < kCount; ++i) bytes += RawRecord("e" + std::to_string(i) + ".bin", 4 + 136 * kCount, 1000);
+  for (std::int32_t i = 0; i < kCount; ++i) {
+    // Put together step by step: GCC 12 warns wrongly about "e" + std::to_string(i).
+    bytes += RawRecord(std::string("e").append(std::to_string(i)).append(".bin"), 4 + 136 * kCount, 1000);
+  }
   bytes += std::string(1000, 'o');
   UseArchive("shared.wad", bytes);
   Source("e39.bin", std::string(1000, 'N'));

@@ -49,8 +49,9 @@ void ReadExactly(int fd, void* buffer, std::size_t size, std::int64_t position) 
 
 // Root may write anything, so the read-only attribute (no write bits) is
 // enforced here rather than left to the kernel. Only regular files are files:
-// a device or a pipe could block the program or never end.
-void RefuseUnwritable(int fd) {
+// a device or a pipe could block the program or never end. Gives the file's
+// length, which this look-up has found anyway.
+std::int64_t RefuseUnwritable(int fd) {
   struct stat info {};
   if (fstat(fd, &info) != 0) {
     const int error = errno;
@@ -61,6 +62,16 @@ void RefuseUnwritable(int fd) {
     close(fd);
     throw IoError(5);
   }
+  return info.st_size;
+}
+
+// The permission bits of a file with the read-only attribute set or cleared:
+// read-only takes every write bit away; clearing it gives the owner's back when
+// none is left, and otherwise changes nothing.
+mode_t ModeWithReadOnly(mode_t mode, bool readOnly) {
+  mode &= 07777;
+  if (readOnly) return mode & ~static_cast<mode_t>(0222);
+  return (mode & 0222) != 0 ? mode : mode | S_IWUSR;
 }
 
 // The file a path finally names, following links (also a dangling one), so that
@@ -133,12 +144,12 @@ File File::OpenExisting(const std::string& path) {
   const std::string native = ToNativePath(path);
   const int fd = open(native.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) ThrowErrno();
-  RefuseUnwritable(fd);
+  const std::int64_t length = RefuseUnwritable(fd);
   // O_NONBLOCK only kept the open itself from waiting on something that is not
   // a regular file. RefuseUnwritable let through regular files alone, whose reads
   // and writes it does not affect, so it stays: two calls fewer for every file
-  // an update reads.
-  return File(fd);
+  // an update reads. A file that got through is not read-only.
+  return File(fd, length, 0);
 }
 
 File File::Create(const std::string& path) {
@@ -157,12 +168,15 @@ File File::Create(const std::string& path) {
   return File(fd);
 }
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), lengthAtOpen_(other.lengthAtOpen_), attributes_(other.attributes_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (handle_ >= 0) close(Descriptor(handle_));
     handle_ = std::exchange(other.handle_, -1);
+    lengthAtOpen_ = other.lengthAtOpen_;
+    attributes_ = other.attributes_;
   }
   return *this;
 }
@@ -175,6 +189,17 @@ std::int64_t File::Size() const {
   struct stat info {};
   if (fstat(Descriptor(handle_), &info) != 0) ThrowErrno();
   return info.st_size;
+}
+
+void File::SetAttributes(std::uint32_t attributes) {
+  const bool readOnly = (attributes & kAttrReadOnly) != 0;
+  if (readOnly == ((attributes_ & kAttrReadOnly) != 0)) return;
+  const int fd = Descriptor(handle_);
+  struct stat info {};
+  if (fstat(fd, &info) != 0) ThrowErrno();
+  const mode_t mode = ModeWithReadOnly(info.st_mode, readOnly);
+  if (mode != (info.st_mode & 07777) && fchmod(fd, mode) != 0) ThrowErrno();
+  attributes_ = readOnly ? std::uint32_t{kAttrReadOnly} : 0;
 }
 
 void File::Seek(std::int64_t position) {
@@ -326,12 +351,7 @@ void SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   const std::string native = ToNativePath(path);
   struct stat info {};
   if (stat(native.c_str(), &info) != 0) ThrowErrno();
-  mode_t mode = info.st_mode & 07777;
-  if (attributes & kAttrReadOnly) {
-    mode &= ~static_cast<mode_t>(0222);
-  } else if (!HasWriteBits(info)) {
-    mode |= S_IWUSR;
-  }
+  const mode_t mode = ModeWithReadOnly(info.st_mode, (attributes & kAttrReadOnly) != 0);
   // Only a real change asks the system, so that clearing an attribute that is
   // not set works on a file the user may write but does not own.
   if (mode != (info.st_mode & 07777) && chmod(native.c_str(), mode) != 0) ThrowErrno();
