@@ -22,7 +22,8 @@
 namespace skarvel {
 namespace {
 
-[[noreturn]] void ThrowErrno() { ThrowIoError(errno); }
+[[noreturn]] void ThrowErrno(IoDirection direction = IoDirection::Read) { ThrowIoError(errno, direction); }
+[[noreturn]] void ThrowWriteErrno() { ThrowErrno(IoDirection::Write); }
 
 constexpr int kSeekNegative = 131;
 
@@ -90,7 +91,7 @@ std::string ResolveLinks(std::string path) {
     }
     path = std::move(target);
   }
-  throw IoError(ELOOP);
+  ThrowIoError(ELOOP);
 }
 
 std::string FolderOf(const std::string& nativePath) {
@@ -159,11 +160,11 @@ File File::Create(const std::string& path) {
   struct stat info {};
   if (stat(native.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || !HasWriteBits(info))) throw IoError(5);
   const int fd = open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) ThrowErrno();
+  if (fd < 0) ThrowWriteErrno();
   if (ftruncate(fd, 0) != 0) {
     const int error = errno;
     close(fd);
-    ThrowIoError(error);
+    ThrowIoError(error, IoDirection::Write);
   }
   return File(fd);
 }
@@ -198,7 +199,7 @@ void File::SetAttributes(std::uint32_t attributes) {
   struct stat info {};
   if (fstat(fd, &info) != 0) ThrowErrno();
   const mode_t mode = ModeWithReadOnly(info.st_mode, readOnly);
-  if (mode != (info.st_mode & 07777) && fchmod(fd, mode) != 0) ThrowErrno();
+  if (mode != (info.st_mode & 07777) && fchmod(fd, mode) != 0) ThrowWriteErrno();
   attributes_ = readOnly ? std::uint32_t{kAttrReadOnly} : 0;
 }
 
@@ -224,7 +225,7 @@ void File::Write(const void* buffer, std::size_t size) {
       // Part of the bytes went in and the rest would not: a write that stores
       // fewer bytes than asked, whatever the system calls the reason.
       if (stored) throw IoError(101);
-      ThrowErrno();
+      ThrowWriteErrno();
     }
     stored = true;
     if (put == 0) throw IoError(101);
@@ -243,7 +244,7 @@ void File::CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size
       if (errno == EINTR) continue;
       // Another file system, or a kernel without the call: through memory instead.
       if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) break;
-      ThrowErrno();
+      ThrowWriteErrno();
     }
     if (copied == 0) throw IoError(100);
     size -= copied;
@@ -259,14 +260,14 @@ void File::CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size
 }
 
 void File::Sync() {
-  if (fsync(Descriptor(handle_)) != 0) ThrowErrno();
+  if (fsync(Descriptor(handle_)) != 0) ThrowWriteErrno();
 }
 
 void File::Close() {
   if (handle_ < 0) return;
   const int fd = Descriptor(std::exchange(handle_, -1));
   // The descriptor is gone even when close reports an error: never close it twice.
-  if (close(fd) != 0 && errno != EINTR) ThrowErrno();
+  if (close(fd) != 0 && errno != EINTR) ThrowWriteErrno();
 }
 
 ReplacementFile::ReplacementFile(const std::string& targetPath)
@@ -284,7 +285,7 @@ ReplacementFile::ReplacementFile(const std::string& targetPath)
   std::string pattern = (slash == std::string::npos ? std::string() : target_.substr(0, slash + 1)) + "." + name +
                         ".skarvel-XXXXXX";
   const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) ThrowErrno();
+  if (fd < 0) ThrowWriteErrno();
   temporary_ = pattern;
   file_ = File(fd);
 }
@@ -303,7 +304,7 @@ void ReplacementFile::Commit() {
   struct stat info {};
   if (stat(target_.c_str(), &info) == 0) {
     if (!S_ISREG(info.st_mode) || !HasWriteBits(info)) throw IoError(5);
-    if (fchmod(fd, info.st_mode & 07777) != 0) ThrowErrno();
+    if (fchmod(fd, info.st_mode & 07777) != 0) ThrowWriteErrno();
     struct stat own {};
     if (fstat(fd, &own) == 0 && (own.st_uid != info.st_uid || own.st_gid != info.st_gid)) {
       if (fchown(fd, info.st_uid, info.st_gid) != 0) {
@@ -311,13 +312,13 @@ void ReplacementFile::Commit() {
       }
     }
   } else if (errno == ENOENT) {
-    if (fchmod(fd, 0666 & ~CurrentUmask()) != 0) ThrowErrno();
+    if (fchmod(fd, 0666 & ~CurrentUmask()) != 0) ThrowWriteErrno();
   } else {
     ThrowErrno();
   }
   file_.Sync();
   file_.Close();
-  if (rename(temporary_.c_str(), target_.c_str()) != 0) ThrowErrno();
+  if (rename(temporary_.c_str(), target_.c_str()) != 0) ThrowWriteErrno();
   committed_ = true;
   // Makes the rename itself survive a crash. The new version is already in
   // place, so a failure here is not reported as a failed replacement.
@@ -354,7 +355,7 @@ void SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   const mode_t mode = ModeWithReadOnly(info.st_mode, (attributes & kAttrReadOnly) != 0);
   // Only a real change asks the system, so that clearing an attribute that is
   // not set works on a file the user may write but does not own.
-  if (mode != (info.st_mode & 07777) && chmod(native.c_str(), mode) != 0) ThrowErrno();
+  if (mode != (info.st_mode & 07777) && chmod(native.c_str(), mode) != 0) ThrowWriteErrno();
 }
 
 std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std::string& mask) {
