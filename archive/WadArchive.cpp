@@ -278,19 +278,21 @@ struct OpenedArchive {
 };
 
 OpenedArchive OpenArchive(const std::string& path, EntryChecks checks) {
-  File file = File::OpenExisting(path);
-  const std::int64_t fileLength = file.Size();
-  const std::int32_t count = ReadCount(file, path, fileLength);
-  std::vector<WadDirEntry> entries = ReadDirectory(file, count);
-  CheckEntries(entries, path, fileLength, checks);
-  return OpenedArchive{std::move(file), count, std::move(entries)};
+  return ConcerningFile(path, [&] {
+    File file = File::OpenExisting(path);
+    const std::int64_t fileLength = file.Size();
+    const std::int32_t count = ReadCount(file, path, fileLength);
+    std::vector<WadDirEntry> entries = ReadDirectory(file, count);
+    CheckEntries(entries, path, fileLength, checks);
+    return OpenedArchive{std::move(file), count, std::move(entries)};
+  });
 }
 
 }  // namespace
 
 void LoadWadDirectory(WadArchive& wad, const std::string& path) {
   OpenedArchive archive = OpenArchive(path, EntryChecks::None);
-  archive.file.Close();
+  ConcerningFile(path, [&] { archive.file.Close(); });
   wad.Count = archive.count;
   wad.Entries = std::move(archive.entries);
 }
@@ -302,13 +304,15 @@ void LoadWadArchive(WadArchive& wad, const std::string& path) {
   // so a run over several archives holds one archive's data at a time, not two.
   std::vector<std::string>().swap(wad.Payloads);
   std::vector<std::string> payloads(archive.entries.size());
-  for (std::size_t i = 0; i < archive.entries.size(); ++i) {
-    const WadDirEntry& entry = archive.entries[i];
-    if (entry.Size == 0) continue;
-    payloads[i].resize(static_cast<std::size_t>(entry.Size));
-    archive.file.ReadAt(entry.Offset, payloads[i].data(), payloads[i].size());
-  }
-  archive.file.Close();
+  ConcerningFile(path, [&] {
+    for (std::size_t i = 0; i < archive.entries.size(); ++i) {
+      const WadDirEntry& entry = archive.entries[i];
+      if (entry.Size == 0) continue;
+      payloads[i].resize(static_cast<std::size_t>(entry.Size));
+      archive.file.ReadAt(entry.Offset, payloads[i].data(), payloads[i].size());
+    }
+    archive.file.Close();
+  });
 
   wad.Count = archive.count;
   wad.Entries = std::move(archive.entries);
@@ -322,7 +326,7 @@ void LoadWadArchiveLazily(WadArchive& wad, const std::string& path) {
   // the rewrite puts each byte of the new archive down once, however many
   // entries claim it, and the update bounds that archive by the format's limit.
   OpenedArchive archive = OpenArchive(path, EntryChecks::InFile);
-  archive.file.Close();
+  ConcerningFile(path, [&] { archive.file.Close(); });
 
   std::vector<std::int64_t> left(archive.entries.size());
   for (std::size_t i = 0; i < archive.entries.size(); ++i) left[i] = archive.entries[i].Offset;
@@ -339,21 +343,22 @@ std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::in
                        std::to_string(wad.Entries.size()) + " entries).");
   }
   const WadDirEntry& entry = wad.Entries[static_cast<std::size_t>(index)];
-  File file = File::OpenExisting(path);
-  // The directory may be older than the file, so the entry is checked against
-  // the file as it is now.
-  CheckEntryInFile(entry, index, path, file.Size());
-  std::string data(static_cast<std::size_t>(entry.Size), '\0');
-  if (!data.empty()) file.ReadAt(entry.Offset, data.data(), data.size());
-  file.Close();
-  return data;
+  return ConcerningFile(path, [&] {
+    File file = File::OpenExisting(path);
+    // The directory may be older than the file, so the entry is checked against
+    // the file as it is now.
+    CheckEntryInFile(entry, index, path, file.Size());
+    std::string data(static_cast<std::size_t>(entry.Size), '\0');
+    if (!data.empty()) file.ReadAt(entry.Offset, data.data(), data.size());
+    file.Close();
+    return data;
+  });
 }
 
-void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count) {
-  CheckLayout(wad, path, count);
-  const auto n = static_cast<std::size_t>(count);
+namespace {
 
-  std::optional<File> dataFile = OpenDataLeftInFile(wad, n);
+void WriteArchive(const WadArchive& wad, const std::string& path, std::size_t n, std::optional<File>& dataFile) {
+  const auto count = static_cast<std::int32_t>(n);
 
   ReplacementFile replacement(path);
   RunWriter writer(replacement.file());
@@ -372,6 +377,18 @@ void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t cou
   }
   writer.Flush();
   replacement.Commit();
+}
+
+}  // namespace
+
+void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count) {
+  CheckLayout(wad, path, count);
+  const auto n = static_cast<std::size_t>(count);
+
+  std::optional<File> dataFile = ConcerningFile(wad.DataFile, [&] { return OpenDataLeftInFile(wad, n); });
+  // A failure from here on concerns the archive being written (which the data
+  // left in a file usually comes from too).
+  ConcerningFile(path, [&] { WriteArchive(wad, path, n, dataFile); });
 }
 
 std::string ContentsRow(const WadDirEntry& entry, std::int32_t index) {

@@ -114,8 +114,8 @@ void ExtractAllEntries(WadArchive& wad, const std::string& archive, const std::s
     LoadWadDirectory(wad, archive);
     count = static_cast<std::size_t>(wad.Count);
   }
-  File file = File::OpenExisting(archive);
-  CheckDirectory(wad.Entries, count, archive, file.Size());
+  File file = ConcerningFile(archive, [&] { return File::OpenExisting(archive); });
+  CheckDirectory(wad.Entries, count, archive, ConcerningFile(archive, [&] { return file.Size(); }));
 
   std::int64_t largest = 0;
   for (std::size_t i = 0; i < count; ++i) largest = std::max<std::int64_t>(largest, wad.Entries[i].Size);
@@ -130,22 +130,28 @@ void ExtractAllEntries(WadArchive& wad, const std::string& archive, const std::s
     progress.SetPosition(static_cast<std::uint8_t>(percent));
 
     const WadDirEntry& entry = wad.Entries[i];
+    const std::string name = EntryName(entry);
+    const std::string written = (!target.empty() && target.back() == '\\' ? target : target + "\\") + name;
     std::int64_t position = entry.Offset;
     std::int64_t left = entry.Size;
+    // A failure names the file it concerns: the archive read or the file written.
+    auto read = [&](std::size_t piece) {
+      if (piece > 0) ConcerningFile(archive, [&] { file.ReadAt(position, buffer.get(), piece); });
+    };
     // The data is read before the file is made, so a failed read creates nothing.
     auto piece = static_cast<std::size_t>(std::min(left, kChunkSize));
-    if (piece > 0) file.ReadAt(position, buffer.get(), piece);
-    ConfinedFile out = folder.Create(EntryName(entry));
+    read(piece);
+    ConfinedFile out = ConcerningFile(written, [&] { return folder.Create(name); });
     while (piece > 0) {
-      out.Write(buffer.get(), piece);
+      ConcerningFile(written, [&] { out.Write(buffer.get(), piece); });
       position += static_cast<std::int64_t>(piece);
       left -= static_cast<std::int64_t>(piece);
       piece = static_cast<std::size_t>(std::min(left, kChunkSize));
-      if (piece > 0) file.ReadAt(position, buffer.get(), piece);
+      read(piece);
     }
-    out.Close();
+    ConcerningFile(written, [&] { out.Close(); });
   }
-  file.Close();
+  ConcerningFile(archive, [&] { file.Close(); });
 }
 
 void ExtractClick(AppState& state, Workbench& bench) {
@@ -191,9 +197,11 @@ void LMDFilesDblClick(AppState& state, Workbench& bench) {
     const std::string data = ReadWadEntry(state.wad, archive, index);
     // The chosen file is replaced only by a complete copy, so a failed write
     // leaves what the user had there.
-    ReplacementFile out(*answer);
-    out.file().Write(data.data(), data.size());
-    out.Commit();
+    ConcerningFile(*answer, [&] {
+      ReplacementFile out(*answer);
+      out.file().Write(data.data(), data.size());
+      out.Commit();
+    });
     bench.Progress().SetCaption("File Saved");
   }
   state.settings.WriteString("Extract1File", Path(answer.value_or(proposed)));

@@ -146,27 +146,33 @@ void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) 
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     const UpdateStep& step = plan.steps[i];
     if (step.kind == UpdateStep::Kind::Replace) {
-      // Once read, the file keeps the archive attribute alone.
-      File file = OpenClearingReadOnly(step.source);
-      const std::int64_t size = SourceSize(file, archivePath, step.source);
-      const std::int64_t oldSize = layout.SizeOf(step.index);
-      layout.Replace(step.index, size);
-      CheckFilledEntry(archivePath, step.source, layout, step.index, oldSize);
-      CheckLayoutLimits(archivePath, step.source, layout);
-      std::string data = ReadAll(file, size);
-      file.SetAttributes(kAttrArchive);
-      file.Close();
+      std::string data = ConcerningFile(step.source, [&] {
+        // Once read, the file keeps the archive attribute alone.
+        File file = OpenClearingReadOnly(step.source);
+        const std::int64_t size = SourceSize(file, archivePath, step.source);
+        const std::int64_t oldSize = layout.SizeOf(step.index);
+        layout.Replace(step.index, size);
+        CheckFilledEntry(archivePath, step.source, layout, step.index, oldSize);
+        CheckLayoutLimits(archivePath, step.source, layout);
+        std::string read = ReadAll(file, size);
+        file.SetAttributes(kAttrArchive);
+        file.Close();
+        return read;
+      });
       wad.SetPayload(static_cast<std::size_t>(step.index), std::move(data));
     } else {
       wad.Count += 1;
       wad.ResizeEntries(static_cast<std::size_t>(wad.Count));
       wad.ResizePayloads(static_cast<std::size_t>(wad.Count));
-      File file = File::OpenExisting(step.source);
-      const std::int64_t size = SourceSize(file, archivePath, step.source);
-      layout.Append(size);
-      CheckLayoutLimits(archivePath, step.source, layout);
-      std::string data = ReadAll(file, size);
-      file.Close();
+      std::string data = ConcerningFile(step.source, [&] {
+        File file = File::OpenExisting(step.source);
+        const std::int64_t size = SourceSize(file, archivePath, step.source);
+        layout.Append(size);
+        CheckLayoutLimits(archivePath, step.source, layout);
+        std::string read = ReadAll(file, size);
+        file.Close();
+        return read;
+      });
       const std::int32_t index = wad.Count - 1;
       SetEntryName(wad.Entries[static_cast<std::size_t>(index)], step.entryName);
       wad.SetPayload(static_cast<std::size_t>(index), std::move(data));
@@ -241,7 +247,7 @@ UpdatePlan PlanUpdate(const std::string& archivePath, const std::vector<WadDirEn
     UpdateStep step;
     step.source = source;
     step.identity = IdentifySource(sourceText, source);
-    step.newSize = sizeOf(source);
+    step.newSize = ConcerningFile(source, [&] { return sizeOf(source); });
     CheckSourceSize(archivePath, source, step.newSize);
     const std::int32_t match = matcher.FirstMatch(step.identity);
     if (match >= 0) {

@@ -203,6 +203,12 @@ int RunCommand(const Arguments& args, std::ostream& out, std::ostream& err, bool
     return Dispatch(args, *session, out, err);
   } catch (const UsageError&) {
     throw;
+  } catch (const IoError& error) {
+    // The runtime's text says what failed; the command line says also where.
+    endProgress();
+    err << "skarvel-cli: ";
+    if (!error.path().empty()) err << ToDisplayText(DisplayPath(error.path())) << ": ";
+    err << ToDisplayText(error.what()) << '\n';
   } catch (const Error& error) {
     endProgress();
     err << ToDisplayText(error.what()) << '\n';
