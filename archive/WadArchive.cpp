@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "archive/VisiblePieces.h"
+#include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/Paths.h"
@@ -47,11 +48,11 @@ std::string Quoted(const WadDirEntry& entry) {
 std::int64_t DirectoryEnd(std::int64_t count) { return kWadHeaderSize + kWadRecordSize * count; }
 
 [[noreturn]] void Malformed(const std::string& path, const std::string& what) {
-  throw FormatError("The archive " + path + " is damaged: " + what + ".");
+  throw FormatError("The archive " + DisplayPath(path) + " is damaged: " + what + ".");
 }
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& what) {
-  throw RefusedError("The archive " + path + " was not written: " + what + ".");
+  throw RefusedError("The archive " + DisplayPath(path) + " was not written: " + what + ".");
 }
 
 std::int32_t ReadCount(File& file, const std::string& path, std::int64_t fileLength) {
@@ -339,7 +340,7 @@ void LoadWadArchiveLazily(WadArchive& wad, const std::string& path) {
 
 std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::int32_t index) {
   if (index < 0 || static_cast<std::size_t>(index) >= wad.Entries.size()) {
-    throw RefusedError("The archive " + path + " has no entry " + std::to_string(index) + " in the directory last read (" +
+    throw RefusedError("The archive " + DisplayPath(path) + " has no entry " + std::to_string(index) + " in the directory last read (" +
                        std::to_string(wad.Entries.size()) + " entries).");
   }
   const WadDirEntry& entry = wad.Entries[static_cast<std::size_t>(index)];

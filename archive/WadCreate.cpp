@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/Messages.h"
@@ -22,7 +23,8 @@ constexpr std::int64_t kCopyBufferSize = std::int64_t{8} << 20;
 
 // Every data byte must lie at a position that a signed 32-bit offset can name.
 [[noreturn]] void RefuseTooLarge(const std::string& source, const std::string& file, std::int64_t end) {
-  throw RefusedError("The files below " + source + " do not fit in one wad file: the data of " + file +
+  throw RefusedError("The files below " + DisplayPath(source) + " do not fit in one wad file: the data of " +
+                     DisplayPath(file) +
                      " would end at byte " + std::to_string(end) + ", past the largest offset a wad file can hold (" +
                      std::to_string(kWadMaxPosition) + "). Nothing was written.");
 }
@@ -35,7 +37,7 @@ std::vector<std::string> EntryNames(const SourceList& sources, const std::string
   for (const std::string& path : sources) {
     std::string name = path.starts_with(prefix) ? path.substr(prefix.size()) : path;
     if (name.size() > kWadNameSize) {
-      throw RefusedError("The file " + path + " cannot be packed: its path below the source folder, " + name +
+      throw RefusedError("The file " + DisplayPath(path) + " cannot be packed: its path below the source folder, " + name +
                          ", is " + std::to_string(name.size()) + " bytes long, and a wad file holds names of at most " +
                          std::to_string(kWadNameSize) + " bytes. Nothing was written.");
     }

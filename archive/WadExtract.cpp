@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "archive/EntryNames.h"
+#include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/Messages.h"
@@ -40,18 +41,18 @@ void CheckDirectory(const std::vector<WadDirEntry>& entries, std::size_t count, 
     const std::string name = EntryName(entry);
     names.push_back(name);
     if (auto reason = UnsafeEntryNameReason(name)) {
-      throw RefusedError("The wad file " + archive + " holds the entry " + QuotedEntryName(name) +
+      throw RefusedError("The wad file " + DisplayPath(archive) + " holds the entry " + QuotedEntryName(name) +
                          ", which cannot be extracted safely: " + *reason + ". Nothing was extracted.");
     }
     const std::int64_t end = std::int64_t{entry.Offset} + entry.Size;
     if (entry.Offset < 0 || entry.Size < 0 || (entry.Size > 0 && end > fileLength)) {
-      throw FormatError("The wad file " + archive + " is damaged: the entry " + QuotedEntryName(name) + " claims " +
+      throw FormatError("The wad file " + DisplayPath(archive) + " is damaged: the entry " + QuotedEntryName(name) + " claims " +
                         std::to_string(entry.Size) + " bytes at offset " + std::to_string(entry.Offset) +
                         ", but the file is " + std::to_string(fileLength) + " bytes long. Nothing was extracted.");
     }
   }
   if (auto clash = NameUsedAsFolder(names, HostEntryNameRules())) {
-    throw RefusedError("The wad file " + archive + " holds the entry " + QuotedEntryName(*clash) +
+    throw RefusedError("The wad file " + DisplayPath(archive) + " holds the entry " + QuotedEntryName(*clash) +
                        " both as a file and as the folder of other entries, which cannot both exist on disk. "
                        "Nothing was extracted.");
   }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "archive/UpdateLayout.h"
+#include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/GameFolder.h"
@@ -16,22 +17,24 @@ namespace {
 const std::string kMaxPositionText = std::to_string(kWadMaxPosition);
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// A file on the disk as a message names it; entry names keep their "\\".
+std::string QuotedPath(const std::string& path) { return Quoted(DisplayPath(path)); }
 
 [[noreturn]] void Refuse(const std::string& archivePath, const std::string& why) {
-  throw RefusedError("The update of " + Quoted(archivePath) + " was refused: " + why +
+  throw RefusedError("The update of " + QuotedPath(archivePath) + " was refused: " + why +
                      ". The archive was left as it was.");
 }
 
 void CheckSourceSize(const std::string& archivePath, const std::string& source, std::int64_t size) {
   if (size > kWadMaxPosition) {
-    Refuse(archivePath, "the file " + Quoted(source) + " is " + std::to_string(size) +
+    Refuse(archivePath, "the file " + QuotedPath(source) + " is " + std::to_string(size) +
                             " bytes long, more than the " + kMaxPositionText + " bytes an entry can hold");
   }
 }
 
 void CheckEntryName(const std::string& archivePath, const std::string& source, const std::string& name) {
   if (name.size() > kWadNameSize) {
-    Refuse(archivePath, "the file " + Quoted(source) + " would be added as the entry " + Quoted(name) + ", which is " +
+    Refuse(archivePath, "the file " + QuotedPath(source) + " would be added as the entry " + Quoted(name) + ", which is " +
                             std::to_string(name.size()) + " bytes long; an entry name holds at most " +
                             std::to_string(kWadNameSize) + " bytes");
   }
@@ -44,7 +47,7 @@ void CheckLayoutLimits(const std::string& archivePath, const std::string& source
       layout.LowestDataOffset() >= layout.DirectoryEnd()) {
     return;  // the common case, checked once per source file without building any text
   }
-  const std::string with = "with the file " + Quoted(source) + " ";
+  const std::string with = "with the file " + QuotedPath(source) + " ";
   if (layout.Length() > kWadMaxPosition) {
     Refuse(archivePath, with + "the archive would be " + std::to_string(layout.Length()) +
                             " bytes long, more than the " + kMaxPositionText + " bytes an archive can hold");
@@ -74,7 +77,7 @@ void CheckFilledEntry(const std::string& archivePath, const std::string& source,
   if (oldSize != 0 || layout.SizeOf(index) == 0) return;
   const std::int32_t other = layout.DataCovering(index);
   if (other < 0) return;
-  Refuse(archivePath, "the file " + Quoted(source) + " would give bytes to the empty entry " + std::to_string(index) +
+  Refuse(archivePath, "the file " + QuotedPath(source) + " would give bytes to the empty entry " + std::to_string(index) +
                           ", whose offset " + std::to_string(layout.OffsetOf(index)) +
                           " lies in the data of entry " + std::to_string(other) +
                           "; the two would overwrite each other");
@@ -84,13 +87,13 @@ void CheckFilledEntry(const std::string& archivePath, const std::string& source,
 // plan over negative numbers would describe an archive the run cannot load.
 void CheckDirectory(const std::string& archivePath, const std::vector<WadDirEntry>& entries, std::int32_t count) {
   if (count < 0 || entries.size() < static_cast<std::size_t>(count)) {
-    throw FormatError("The archive " + archivePath + " is damaged: its entry count (" + std::to_string(count) +
+    throw FormatError("The archive " + DisplayPath(archivePath) + " is damaged: its entry count (" + std::to_string(count) +
                       ") does not match its directory.");
   }
   for (std::int32_t i = 0; i < count; ++i) {
     const WadDirEntry& entry = entries[static_cast<std::size_t>(i)];
     if (entry.Offset < 0 || entry.Size < 0) {
-      throw FormatError("The archive " + archivePath + " is damaged: entry " + std::to_string(i) + " " +
+      throw FormatError("The archive " + DisplayPath(archivePath) + " is damaged: entry " + std::to_string(i) + " " +
                         Quoted(EntryName(entry)) + " has a negative offset or size.");
     }
   }

@@ -389,7 +389,7 @@ TEST(SearchDirectoryTest, NamesTheInternalFormCannotHoldAreRefusedClearly) {
       ADD_FAILURE() << "accepted " << c.nativeName;
     } catch (const RefusedError& error) {
       const std::string message = error.what();
-      EXPECT_NE(message.find(dir.internal()), std::string::npos) << message;
+      EXPECT_NE(message.find(DisplayPath(dir.internal())), std::string::npos) << message;
       EXPECT_NE(message.find(c.shownAs), std::string::npos) << message;
     }
   }

@@ -368,16 +368,16 @@ std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std
     while (const dirent* item = readdir(dir)) {
       const std::string_view nativeName(item->d_name);
       if (nativeName.find('\\') != std::string_view::npos) {
-        throw RefusedError("The folder \"" + folder + "\" holds a file named \"" + Utf8ToCp1252Lossy(nativeName) +
-                           "\"; its \"\\\" would be taken for a folder separator, so the folder cannot be used. "
+        throw RefusedError("The folder \"" + DisplayPath(folder) + "\" holds a file named \"" +
+                           Utf8ToCp1252Lossy(nativeName) + "\"; its \"\\\" would be taken for a folder separator, so the folder cannot be used. "
                            "Rename the file first.");
       }
       std::string name;
       try {
         name = Utf8ToCp1252(nativeName);
       } catch (const RefusedError&) {
-        throw RefusedError("The folder \"" + folder + "\" holds a file named \"" + Utf8ToCp1252Lossy(nativeName) +
-                           "\" with characters that the Windows-1252 code page cannot hold (shown as \"?\"), so "
+        throw RefusedError("The folder \"" + DisplayPath(folder) + "\" holds a file named \"" +
+                           Utf8ToCp1252Lossy(nativeName) + "\" with characters that the Windows-1252 code page cannot hold (shown as \"?\"), so "
                            "the folder cannot be used. Rename the file first.");
       }
       if (!all && !MatchesMask(name, mask)) continue;

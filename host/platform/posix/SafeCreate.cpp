@@ -56,7 +56,8 @@ struct ConfinedFolder::Impl {
   }
 
   [[noreturn]] void RefuseLink(const std::string& linkRelative, const std::string& relative) const {
-    throw RefusedError("\"" + linkRelative + "\" in the folder \"" + root +
+    // The link is a folder on the disk; the file not written keeps its entry name.
+    throw RefusedError("\"" + DisplayPath(linkRelative) + "\" in the folder \"" + DisplayPath(root) +
                        "\" is a link, which could lead outside the folder, so \"" + relative +
                        "\" is not written there.");
   }
