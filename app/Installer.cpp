@@ -1,7 +1,6 @@
 #include "app/Installer.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <typeinfo>
 
 #if defined(__GNUC__)
@@ -121,9 +120,10 @@ std::string ErrorClassName(const std::exception& error) {
 
 // The runtime writes an address as all its hexadecimal digits, upper case.
 std::string AddressText(const void* address) {
-  char text[2 * sizeof(void*) + 1];
-  std::snprintf(text, sizeof text, "%0*jX", static_cast<int>(2 * sizeof(void*)),
-                static_cast<std::uintmax_t>(reinterpret_cast<std::uintptr_t>(address)));
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  auto value = reinterpret_cast<std::uintptr_t>(address);
+  std::string text(2 * sizeof value, '0');
+  for (auto digit = text.rbegin(); digit != text.rend(); ++digit, value >>= 4) *digit = kDigits[value & 0xF];
   return text;
 }
 
