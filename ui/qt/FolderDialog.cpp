@@ -4,6 +4,7 @@
 
 #include "host/Encoding.h"
 #include "ui/qt/FolderListing.h"
+#include "ui/qt/MainWindow.h"
 
 namespace skarvel::ui::qt {
 
@@ -13,10 +14,7 @@ FolderDialog::FolderDialog(const QString& caption, const QString& okName, QWidge
       ok_(new QPushButton("OK", this)) {
   setWindowTitle(caption);
   setModal(false);
-  QFont font("MS Sans Serif");
-  font.setPointSize(8);
-  font.setStyleHint(QFont::SansSerif);  // the closest sans serif where it is missing
-  setFont(font);
+  setFont(ProgramFont());  // the main window's: "MS Sans Serif" at 8 points, or the closest face
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, palette.color(QPalette::Button));  // the button-face colour
   setPalette(palette);
