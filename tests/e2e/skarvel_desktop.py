@@ -115,7 +115,7 @@ class DesktopSession:
         # sessions running side by side never share one.
         read_end, write_end = os.pipe()
         self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-dpi", "96", "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
         os.close(write_end)
         number = b""
