@@ -107,11 +107,11 @@ void FolderModel::InsertChildren(Node* parent, int row, std::vector<ChildSpec> s
   beginInsertRows(IndexOf(parent), row, row + int(specs.size()) - 1);
   std::vector<std::unique_ptr<Node>> nodes;
   nodes.reserve(specs.size());
-  for (ChildSpec& spec : specs) {
+  for (ChildSpec& found : specs) {
     auto node = std::make_unique<Node>();
-    node->kind = spec.kind;
-    node->name = std::move(spec.name);
-    node->absolutePath = std::move(spec.absolutePath);
+    node->kind = found.kind;
+    node->name = std::move(found.name);
+    node->absolutePath = std::move(found.absolutePath);
     node->parent = parent;
     nodes.push_back(std::move(node));
   }
@@ -158,7 +158,7 @@ void FolderModel::RefreshNode(Node* node) {
 void FolderModel::SyncChildren(Node* node, const QModelIndex& parentIndex) {
   std::vector<ChildSpec> specs = ReadChildren(node);
   QSet<QString> wanted;
-  for (const ChildSpec& spec : specs) wanted.insert(spec.Key());
+  for (const ChildSpec& found : specs) wanted.insert(found.Key());
 
   auto& children = node->children;
   for (int last = int(children.size()) - 1; last >= 0;) {
