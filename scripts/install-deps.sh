@@ -6,7 +6,7 @@ set -euo pipefail
 # The desktop program needs Qt 6 Widgets and its platform plugins; its tests
 # need a virtual display, the accessibility bus and the tools that drive it.
 packages=(build-essential cmake ninja-build libgtest-dev clang libclang-rt-14-dev llvm
-  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth xdotool imagemagick dbus-x11 at-spi2-core python3-pyatspi)
 
 missing=()

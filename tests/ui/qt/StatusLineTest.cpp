@@ -30,6 +30,15 @@ int FirstFilledPixel(const QImage& image) {
   return -1;
 }
 
+// Counts the paint events a widget receives, each of them drawn at once.
+struct PaintCounter : QObject {
+  int count = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+};
+
 class StatusLineTest : public QObject {
   Q_OBJECT
 
@@ -84,6 +93,23 @@ class StatusLineTest : public QObject {
     QVERIFY(first > 0);
     QVERIFY2(std::abs((first + last) / 2 - image.width() / 2) <= 3,
              qPrintable(QString("%1..%2").arg(first).arg(last)));
+  }
+
+  void settingTheHeldValueDrawsNothing() {
+    StatusLine line;
+    line.resize(417, 16);
+    line.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&line));
+    PaintCounter paints;
+    line.installEventFilter(&paints);
+    line.SetPosition(150);
+    QCOMPARE(paints.count, 1);
+    line.SetPosition(100);  // the value it holds
+    line.SetPosition(200);  // held as that value too
+    QCOMPARE(paints.count, 1);
+    line.SetCaption("same");
+    line.Repaint();
+    QCOMPARE(paints.count, 3);
   }
 
   // What the screen shows right after a change, with no event handled in
