@@ -29,7 +29,9 @@ class InstallerDesktop {
 };
 
 // Carries out a command line of two or more words (the words after the
-// program's name) and returns the exit code. programFile is the program's file
+// program's name, internal form) and returns the exit code: 0 when it patched,
+// was declined or had nothing to do; 1 when the update stopped with one of its
+// messages (nothing patched, no success message) or an error ended the run. programFile is the program's file
 // name, for the runtime's error box.
 int RunInstaller(const std::vector<std::string>& words, AppState& state, InstallerDesktop& desktop,
                  const std::string& programFile);

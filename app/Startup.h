@@ -21,8 +21,11 @@ class StartupDesktop : public InstallerDesktop {
   virtual int RunEventLoop() = 0;
 };
 
-// Runs the program over the words of its command line after its name; returns
-// the exit code.
+// Runs the program over the words of its command line after its name, in
+// internal form (on POSIX each argument converted as a path from the user is;
+// on Windows the words of SplitCommandLine); returns the exit code. A single
+// word that names an existing ".wad" file is put into the archive edit before
+// the event loop runs, which lists it.
 int RunProgram(const std::vector<std::string>& words, AppState& state, StartupDesktop& desktop,
                const std::string& programFile);
 

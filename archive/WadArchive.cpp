@@ -7,6 +7,8 @@
 #include <optional>
 #include <utility>
 
+#include "archive/VisiblePieces.h"
+#include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/Paths.h"
@@ -46,11 +48,11 @@ std::string Quoted(const WadDirEntry& entry) {
 std::int64_t DirectoryEnd(std::int64_t count) { return kWadHeaderSize + kWadRecordSize * count; }
 
 [[noreturn]] void Malformed(const std::string& path, const std::string& what) {
-  throw FormatError("The archive " + path + " is damaged: " + what + ".");
+  throw FormatError("The archive " + DisplayPath(path) + " is damaged: " + what + ".");
 }
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& what) {
-  throw RefusedError("The archive " + path + " was not written: " + what + ".");
+  throw RefusedError("The archive " + DisplayPath(path) + " was not written: " + what + ".");
 }
 
 std::int32_t ReadCount(File& file, const std::string& path, std::int64_t fileLength) {
@@ -90,13 +92,22 @@ void CheckEntryInFile(const WadDirEntry& entry, std::int64_t index, const std::s
   }
 }
 
-void CheckEntriesInFile(const std::vector<WadDirEntry>& entries, const std::string& path, std::int64_t fileLength) {
+// What a load checks of the records before it goes on.
+enum class EntryChecks {
+  None,            // a listing: records are shown as they are
+  InFile,          // data left in the file: every entry must lie inside it
+  InFileAndMemory  // data read into memory: also no more than it can hold
+};
+
+void CheckEntries(const std::vector<WadDirEntry>& entries, const std::string& path, std::int64_t fileLength,
+                  EntryChecks checks) {
+  if (checks == EntryChecks::None) return;
   std::int64_t total = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     CheckEntryInFile(entries[i], static_cast<std::int64_t>(i), path, fileLength);
     total += entries[i].Size;
   }
-  if (total > kMaxCopiesOfFile * fileLength) {
+  if (checks == EntryChecks::InFileAndMemory && total > kMaxCopiesOfFile * fileLength) {
     Malformed(path, "its entries overlap so much that together they claim " + std::to_string(total) +
                         " bytes of a file of " + std::to_string(fileLength) + " bytes");
   }
@@ -105,8 +116,7 @@ void CheckEntriesInFile(const std::vector<WadDirEntry>& entries, const std::stri
 // Puts pieces at absolute positions of a fresh file. Neighbouring small pieces are
 // gathered into one large write, and neighbouring pieces copied from another file
 // into one copy; a jump forward leaves a hole that reads as zeros. Pieces land in
-// the order they are given, which is what makes the later of two overlapping
-// entries win.
+// the order they are given.
 class RunWriter {
  public:
   explicit RunWriter(File& file) : file_(file) { buffer_.reserve(kRunBufferSize); }
@@ -268,38 +278,42 @@ struct OpenedArchive {
   std::vector<WadDirEntry> entries;
 };
 
-OpenedArchive OpenArchive(const std::string& path, bool checkEntries) {
-  File file = File::OpenExisting(path);
-  const std::int64_t fileLength = file.Size();
-  const std::int32_t count = ReadCount(file, path, fileLength);
-  std::vector<WadDirEntry> entries = ReadDirectory(file, count);
-  if (checkEntries) CheckEntriesInFile(entries, path, fileLength);
-  return OpenedArchive{std::move(file), count, std::move(entries)};
+OpenedArchive OpenArchive(const std::string& path, EntryChecks checks) {
+  return ConcerningFile(path, [&] {
+    File file = File::OpenExisting(path);
+    const std::int64_t fileLength = file.Size();
+    const std::int32_t count = ReadCount(file, path, fileLength);
+    std::vector<WadDirEntry> entries = ReadDirectory(file, count);
+    CheckEntries(entries, path, fileLength, checks);
+    return OpenedArchive{std::move(file), count, std::move(entries)};
+  });
 }
 
 }  // namespace
 
 void LoadWadDirectory(WadArchive& wad, const std::string& path) {
-  OpenedArchive archive = OpenArchive(path, false);
-  archive.file.Close();
+  OpenedArchive archive = OpenArchive(path, EntryChecks::None);
+  ConcerningFile(path, [&] { archive.file.Close(); });
   wad.Count = archive.count;
   wad.Entries = std::move(archive.entries);
 }
 
 void LoadWadArchive(WadArchive& wad, const std::string& path) {
-  OpenedArchive archive = OpenArchive(path, true);
+  OpenedArchive archive = OpenArchive(path, EntryChecks::InFileAndMemory);
 
   // The data of the archive loaded before is never needed again: let it go now,
   // so a run over several archives holds one archive's data at a time, not two.
   std::vector<std::string>().swap(wad.Payloads);
   std::vector<std::string> payloads(archive.entries.size());
-  for (std::size_t i = 0; i < archive.entries.size(); ++i) {
-    const WadDirEntry& entry = archive.entries[i];
-    if (entry.Size == 0) continue;
-    payloads[i].resize(static_cast<std::size_t>(entry.Size));
-    archive.file.ReadAt(entry.Offset, payloads[i].data(), payloads[i].size());
-  }
-  archive.file.Close();
+  ConcerningFile(path, [&] {
+    for (std::size_t i = 0; i < archive.entries.size(); ++i) {
+      const WadDirEntry& entry = archive.entries[i];
+      if (entry.Size == 0) continue;
+      payloads[i].resize(static_cast<std::size_t>(entry.Size));
+      archive.file.ReadAt(entry.Offset, payloads[i].data(), payloads[i].size());
+    }
+    archive.file.Close();
+  });
 
   wad.Count = archive.count;
   wad.Entries = std::move(archive.entries);
@@ -309,8 +323,11 @@ void LoadWadArchive(WadArchive& wad, const std::string& path) {
 }
 
 void LoadWadArchiveLazily(WadArchive& wad, const std::string& path) {
-  OpenedArchive archive = OpenArchive(path, true);
-  archive.file.Close();
+  // Nothing of the data is held, so entries that share bytes cost nothing here;
+  // the rewrite puts each byte of the new archive down once, however many
+  // entries claim it, and the update bounds that archive by the format's limit.
+  OpenedArchive archive = OpenArchive(path, EntryChecks::InFile);
+  ConcerningFile(path, [&] { archive.file.Close(); });
 
   std::vector<std::int64_t> left(archive.entries.size());
   for (std::size_t i = 0; i < archive.entries.size(); ++i) left[i] = archive.entries[i].Offset;
@@ -323,62 +340,41 @@ void LoadWadArchiveLazily(WadArchive& wad, const std::string& path) {
 
 std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::int32_t index) {
   if (index < 0 || static_cast<std::size_t>(index) >= wad.Entries.size()) {
-    throw RefusedError("The archive " + path + " has no entry " + std::to_string(index) + " in the directory last read (" +
+    throw RefusedError("The archive " + DisplayPath(path) + " has no entry " + std::to_string(index) + " in the directory last read (" +
                        std::to_string(wad.Entries.size()) + " entries).");
   }
   const WadDirEntry& entry = wad.Entries[static_cast<std::size_t>(index)];
-  File file = File::OpenExisting(path);
-  // The directory may be older than the file, so the entry is checked against
-  // the file as it is now.
-  CheckEntryInFile(entry, index, path, file.Size());
-  std::string data(static_cast<std::size_t>(entry.Size), '\0');
-  if (!data.empty()) file.ReadAt(entry.Offset, data.data(), data.size());
-  file.Close();
-  return data;
+  return ConcerningFile(path, [&] {
+    File file = File::OpenExisting(path);
+    // The directory may be older than the file, so the entry is checked against
+    // the file as it is now.
+    CheckEntryInFile(entry, index, path, file.Size());
+    std::string data(static_cast<std::size_t>(entry.Size), '\0');
+    if (!data.empty()) file.ReadAt(entry.Offset, data.data(), data.size());
+    file.Close();
+    return data;
+  });
 }
 
-void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count) {
-  CheckLayout(wad, path, count);
-  const auto n = static_cast<std::size_t>(count);
+namespace {
 
-  // Data in file order; where regions share bytes, the entry later in the
-  // directory must end up on top. Entries are grouped into clusters of regions
-  // that touch each other's bytes: a lone entry goes into the gathered runs, the
-  // members of a shared cluster are written one after the other in directory order.
-  std::vector<std::size_t> order;
-  order.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (wad.Entries[i].Size > 0) order.push_back(i);
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return wad.Entries[a].Offset < wad.Entries[b].Offset; });
-
-  std::optional<File> dataFile = OpenDataLeftInFile(wad, n);
+void WriteArchive(const WadArchive& wad, const std::string& path, std::size_t n, std::optional<File>& dataFile) {
+  const auto count = static_cast<std::int32_t>(n);
 
   ReplacementFile replacement(path);
   RunWriter writer(replacement.file());
   writer.Put(0, reinterpret_cast<const char*>(&count), sizeof count);
   if (n > 0) writer.Put(kWadHeaderSize, reinterpret_cast<const char*>(wad.Entries.data()), n * sizeof(WadDirEntry));
 
-  auto endOf = [&](std::size_t i) { return std::int64_t{wad.Entries[i].Offset} + wad.Entries[i].Size; };
-  for (std::size_t first = 0; first < order.size();) {
-    std::size_t last = first + 1;
-    std::int64_t clusterEnd = endOf(order[first]);
-    while (last < order.size() && wad.Entries[order[last]].Offset < clusterEnd) {
-      clusterEnd = std::max(clusterEnd, endOf(order[last]));
-      ++last;
+  // Data in file order, each byte once: where regions share bytes, only what the
+  // entry later in the directory leaves showing of the others is written.
+  for (const DataPiece& piece : VisiblePieces(wad.Entries, n)) {
+    const std::size_t i = piece.entry;
+    if (wad.IsLeftInFile(i)) {
+      writer.Copy(piece.position, *dataFile, wad.DataLeftInFile[i] + piece.from, piece.size);
+    } else {
+      writer.Put(piece.position, wad.Payloads[i].data() + piece.from, static_cast<std::size_t>(piece.size));
     }
-    if (last - first > 1) std::sort(order.begin() + static_cast<std::ptrdiff_t>(first),
-                                    order.begin() + static_cast<std::ptrdiff_t>(last));
-    for (std::size_t k = first; k < last; ++k) {
-      const std::size_t i = order[k];
-      if (wad.IsLeftInFile(i)) {
-        writer.Copy(wad.Entries[i].Offset, *dataFile, wad.DataLeftInFile[i], wad.Entries[i].Size);
-      } else {
-        writer.Put(wad.Entries[i].Offset, wad.Payloads[i].data(), wad.Payloads[i].size());
-      }
-    }
-    first = last;
   }
   writer.Flush();
   // The old archive is usually the very file being replaced, and Windows does
@@ -386,6 +382,18 @@ void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t cou
   // of the program is opened.
   if (dataFile) dataFile->Close();
   replacement.Commit();
+}
+
+}  // namespace
+
+void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count) {
+  CheckLayout(wad, path, count);
+  const auto n = static_cast<std::size_t>(count);
+
+  std::optional<File> dataFile = ConcerningFile(wad.DataFile, [&] { return OpenDataLeftInFile(wad, n); });
+  // A failure from here on concerns the archive being written (which the data
+  // left in a file usually comes from too).
+  ConcerningFile(path, [&] { WriteArchive(wad, path, n, dataFile); });
 }
 
 std::string ContentsRow(const WadDirEntry& entry, std::int32_t index) {

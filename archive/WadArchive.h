@@ -69,8 +69,9 @@ void LoadWadDirectory(WadArchive& wad, const std::string& path);
 // fails after its checks keeps Count and Entries but has already let the old
 // Payloads go, so two archives' data are never held at once.
 void LoadWadArchive(WadArchive& wad, const std::string& path);
-// LoadWadArchive with the same checks, leaving every entry's data in the file
-// (DataLeftInFile) instead of reading it: what the update uses.
+// LoadWadArchive leaving every entry's data in the file (DataLeftInFile) instead
+// of reading it: what the update uses. The same checks, except the bound on what
+// the entries claim together, which only protects memory that this load does not use.
 void LoadWadArchiveLazily(WadArchive& wad, const std::string& path);
 // The data of entry index, located by the shared Entries and checked against
 // the file as it is now. An index outside Entries raises RefusedError.

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/Messages.h"
@@ -22,7 +23,8 @@ constexpr std::int64_t kCopyBufferSize = std::int64_t{8} << 20;
 
 // Every data byte must lie at a position that a signed 32-bit offset can name.
 [[noreturn]] void RefuseTooLarge(const std::string& source, const std::string& file, std::int64_t end) {
-  throw RefusedError("The files below " + source + " do not fit in one wad file: the data of " + file +
+  throw RefusedError("The files below " + DisplayPath(source) + " do not fit in one wad file: the data of " +
+                     DisplayPath(file) +
                      " would end at byte " + std::to_string(end) + ", past the largest offset a wad file can hold (" +
                      std::to_string(kWadMaxPosition) + "). Nothing was written.");
 }
@@ -35,7 +37,7 @@ std::vector<std::string> EntryNames(const SourceList& sources, const std::string
   for (const std::string& path : sources) {
     std::string name = path.starts_with(prefix) ? path.substr(prefix.size()) : path;
     if (name.size() > kWadNameSize) {
-      throw RefusedError("The file " + path + " cannot be packed: its path below the source folder, " + name +
+      throw RefusedError("The file " + DisplayPath(path) + " cannot be packed: its path below the source folder, " + name +
                          ", is " + std::to_string(name.size()) + " bytes long, and a wad file holds names of at most " +
                          std::to_string(kWadNameSize) + " bytes. Nothing was written.");
     }
@@ -52,17 +54,19 @@ void CheckTotalSize(const SourceList& sources, const std::string& source) {
   std::int64_t end = DataStart(sources.size());
   if (end > kWadMaxPosition) RefuseTooLarge(source, sources.back(), end);
   for (const std::string& path : sources) {
-    end += FileSizeOf(path);
+    end += ConcerningFile(path, [&] { return FileSizeOf(path); });
     if (end > kWadMaxPosition) RefuseTooLarge(source, path, end);
   }
 }
 
-void CopyInto(File& in, File& out, std::int64_t size, std::vector<char>& buffer) {
+// A failure names the file it concerns: the source read or the archive written.
+void CopyInto(File& in, const std::string& inPath, File& out, const std::string& outPath, std::int64_t size,
+              std::vector<char>& buffer) {
   while (size > 0) {
     const auto piece = static_cast<std::size_t>(std::min(size, kCopyBufferSize));
     if (buffer.size() < piece) buffer.resize(piece);
-    in.Read(buffer.data(), piece);
-    out.Write(buffer.data(), piece);
+    ConcerningFile(inPath, [&] { in.Read(buffer.data(), piece); });
+    ConcerningFile(outPath, [&] { out.Write(buffer.data(), piece); });
     size -= static_cast<std::int64_t>(piece);
   }
 }
@@ -80,10 +84,10 @@ void WriteNewArchive(WadArchive& wad, const SourceList& sources, const std::stri
 
   // The directory goes in last, at position 4, once every size is known; the
   // bytes written are those of a directory followed by the packed data.
-  ReplacementFile replacement(target);
+  ReplacementFile replacement = ConcerningFile(target, [&] { return ReplacementFile(target); });
   File& out = replacement.file();
   std::int64_t offset = DataStart(count);
-  out.Seek(offset);
+  ConcerningFile(target, [&] { out.Seek(offset); });
   std::vector<char> buffer;
   for (std::size_t i = 0; i < count; ++i) {
     const auto percent = static_cast<int>((i + 1) * 100 / count);
@@ -93,12 +97,12 @@ void WriteNewArchive(WadArchive& wad, const SourceList& sources, const std::stri
     WadDirEntry& entry = wad.Entries[i];
     SetEntryName(entry, names[i]);
     entry.Offset = static_cast<std::int32_t>(offset);
-    File in = File::OpenExisting(sources[i]);
-    const std::int64_t size = in.Size();
+    File in = ConcerningFile(sources[i], [&] { return File::OpenExisting(sources[i]); });
+    const std::int64_t size = in.LengthAtOpen();
     if (offset + size > kWadMaxPosition) RefuseTooLarge(source, sources[i], offset + size);
     entry.Size = static_cast<std::int32_t>(size);
-    CopyInto(in, out, size, buffer);
-    in.Close();
+    CopyInto(in, sources[i], out, target, size, buffer);
+    ConcerningFile(sources[i], [&] { in.Close(); });
     offset += size;
   }
 
@@ -106,9 +110,11 @@ void WriteNewArchive(WadArchive& wad, const SourceList& sources, const std::stri
   const auto count32 = static_cast<std::int32_t>(count);
   std::memcpy(directory.data(), &count32, sizeof count32);  // records are held in file byte order too
   if (count > 0) std::memcpy(directory.data() + kWadHeaderSize, wad.Entries.data(), count * sizeof(WadDirEntry));
-  out.Seek(0);
-  out.Write(directory.data(), directory.size());
-  replacement.Commit();
+  ConcerningFile(target, [&] {
+    out.Seek(0);
+    out.Write(directory.data(), directory.size());
+    replacement.Commit();
+  });
   wad.Payloads.clear();
   wad.DataFile.clear();
   wad.DataLeftInFile.clear();

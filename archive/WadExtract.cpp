@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "archive/EntryNames.h"
+#include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/Messages.h"
@@ -40,18 +41,18 @@ void CheckDirectory(const std::vector<WadDirEntry>& entries, std::size_t count, 
     const std::string name = EntryName(entry);
     names.push_back(name);
     if (auto reason = UnsafeEntryNameReason(name)) {
-      throw RefusedError("The wad file " + archive + " holds the entry " + QuotedEntryName(name) +
+      throw RefusedError("The wad file " + DisplayPath(archive) + " holds the entry " + QuotedEntryName(name) +
                          ", which cannot be extracted safely: " + *reason + ". Nothing was extracted.");
     }
     const std::int64_t end = std::int64_t{entry.Offset} + entry.Size;
     if (entry.Offset < 0 || entry.Size < 0 || (entry.Size > 0 && end > fileLength)) {
-      throw FormatError("The wad file " + archive + " is damaged: the entry " + QuotedEntryName(name) + " claims " +
+      throw FormatError("The wad file " + DisplayPath(archive) + " is damaged: the entry " + QuotedEntryName(name) + " claims " +
                         std::to_string(entry.Size) + " bytes at offset " + std::to_string(entry.Offset) +
                         ", but the file is " + std::to_string(fileLength) + " bytes long. Nothing was extracted.");
     }
   }
   if (auto clash = NameUsedAsFolder(names, HostEntryNameRules())) {
-    throw RefusedError("The wad file " + archive + " holds the entry " + QuotedEntryName(*clash) +
+    throw RefusedError("The wad file " + DisplayPath(archive) + " holds the entry " + QuotedEntryName(*clash) +
                        " both as a file and as the folder of other entries, which cannot both exist on disk. "
                        "Nothing was extracted.");
   }
@@ -114,8 +115,8 @@ void ExtractAllEntries(WadArchive& wad, const std::string& archive, const std::s
     LoadWadDirectory(wad, archive);
     count = static_cast<std::size_t>(wad.Count);
   }
-  File file = File::OpenExisting(archive);
-  CheckDirectory(wad.Entries, count, archive, file.Size());
+  File file = ConcerningFile(archive, [&] { return File::OpenExisting(archive); });
+  CheckDirectory(wad.Entries, count, archive, ConcerningFile(archive, [&] { return file.Size(); }));
 
   std::int64_t largest = 0;
   for (std::size_t i = 0; i < count; ++i) largest = std::max<std::int64_t>(largest, wad.Entries[i].Size);
@@ -130,22 +131,28 @@ void ExtractAllEntries(WadArchive& wad, const std::string& archive, const std::s
     progress.SetPosition(static_cast<std::uint8_t>(percent));
 
     const WadDirEntry& entry = wad.Entries[i];
+    const std::string name = EntryName(entry);
+    const std::string written = (!target.empty() && target.back() == '\\' ? target : target + "\\") + name;
     std::int64_t position = entry.Offset;
     std::int64_t left = entry.Size;
+    // A failure names the file it concerns: the archive read or the file written.
+    auto read = [&](std::size_t piece) {
+      if (piece > 0) ConcerningFile(archive, [&] { file.ReadAt(position, buffer.get(), piece); });
+    };
     // The data is read before the file is made, so a failed read creates nothing.
     auto piece = static_cast<std::size_t>(std::min(left, kChunkSize));
-    if (piece > 0) file.ReadAt(position, buffer.get(), piece);
-    ConfinedFile out = folder.Create(EntryName(entry));
+    read(piece);
+    ConfinedFile out = ConcerningFile(written, [&] { return folder.Create(name); });
     while (piece > 0) {
-      out.Write(buffer.get(), piece);
+      ConcerningFile(written, [&] { out.Write(buffer.get(), piece); });
       position += static_cast<std::int64_t>(piece);
       left -= static_cast<std::int64_t>(piece);
       piece = static_cast<std::size_t>(std::min(left, kChunkSize));
-      if (piece > 0) file.ReadAt(position, buffer.get(), piece);
+      read(piece);
     }
-    out.Close();
+    ConcerningFile(written, [&] { out.Close(); });
   }
-  file.Close();
+  ConcerningFile(archive, [&] { file.Close(); });
 }
 
 void ExtractClick(AppState& state, Workbench& bench) {
@@ -191,9 +198,11 @@ void LMDFilesDblClick(AppState& state, Workbench& bench) {
     const std::string data = ReadWadEntry(state.wad, archive, index);
     // The chosen file is replaced only by a complete copy, so a failed write
     // leaves what the user had there.
-    ReplacementFile out(*answer);
-    out.file().Write(data.data(), data.size());
-    out.Commit();
+    ConcerningFile(*answer, [&] {
+      ReplacementFile out(*answer);
+      out.file().Write(data.data(), data.size());
+      out.Commit();
+    });
     bench.Progress().SetCaption("File Saved");
   }
   state.settings.WriteString("Extract1File", Path(answer.value_or(proposed)));

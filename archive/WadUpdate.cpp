@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "archive/UpdateLayout.h"
+#include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/GameFolder.h"
@@ -16,22 +17,24 @@ namespace {
 const std::string kMaxPositionText = std::to_string(kWadMaxPosition);
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// A file on the disk as a message names it; entry names keep their "\\".
+std::string QuotedPath(const std::string& path) { return Quoted(DisplayPath(path)); }
 
 [[noreturn]] void Refuse(const std::string& archivePath, const std::string& why) {
-  throw RefusedError("The update of " + Quoted(archivePath) + " was refused: " + why +
+  throw RefusedError("The update of " + QuotedPath(archivePath) + " was refused: " + why +
                      ". The archive was left as it was.");
 }
 
 void CheckSourceSize(const std::string& archivePath, const std::string& source, std::int64_t size) {
   if (size > kWadMaxPosition) {
-    Refuse(archivePath, "the file " + Quoted(source) + " is " + std::to_string(size) +
+    Refuse(archivePath, "the file " + QuotedPath(source) + " is " + std::to_string(size) +
                             " bytes long, more than the " + kMaxPositionText + " bytes an entry can hold");
   }
 }
 
 void CheckEntryName(const std::string& archivePath, const std::string& source, const std::string& name) {
   if (name.size() > kWadNameSize) {
-    Refuse(archivePath, "the file " + Quoted(source) + " would be added as the entry " + Quoted(name) + ", which is " +
+    Refuse(archivePath, "the file " + QuotedPath(source) + " would be added as the entry " + Quoted(name) + ", which is " +
                             std::to_string(name.size()) + " bytes long; an entry name holds at most " +
                             std::to_string(kWadNameSize) + " bytes");
   }
@@ -44,7 +47,7 @@ void CheckLayoutLimits(const std::string& archivePath, const std::string& source
       layout.LowestDataOffset() >= layout.DirectoryEnd()) {
     return;  // the common case, checked once per source file without building any text
   }
-  const std::string with = "with the file " + Quoted(source) + " ";
+  const std::string with = "with the file " + QuotedPath(source) + " ";
   if (layout.Length() > kWadMaxPosition) {
     Refuse(archivePath, with + "the archive would be " + std::to_string(layout.Length()) +
                             " bytes long, more than the " + kMaxPositionText + " bytes an archive can hold");
@@ -74,7 +77,7 @@ void CheckFilledEntry(const std::string& archivePath, const std::string& source,
   if (oldSize != 0 || layout.SizeOf(index) == 0) return;
   const std::int32_t other = layout.DataCovering(index);
   if (other < 0) return;
-  Refuse(archivePath, "the file " + Quoted(source) + " would give bytes to the empty entry " + std::to_string(index) +
+  Refuse(archivePath, "the file " + QuotedPath(source) + " would give bytes to the empty entry " + std::to_string(index) +
                           ", whose offset " + std::to_string(layout.OffsetOf(index)) +
                           " lies in the data of entry " + std::to_string(other) +
                           "; the two would overwrite each other");
@@ -84,23 +87,38 @@ void CheckFilledEntry(const std::string& archivePath, const std::string& source,
 // plan over negative numbers would describe an archive the run cannot load.
 void CheckDirectory(const std::string& archivePath, const std::vector<WadDirEntry>& entries, std::int32_t count) {
   if (count < 0 || entries.size() < static_cast<std::size_t>(count)) {
-    throw FormatError("The archive " + archivePath + " is damaged: its entry count (" + std::to_string(count) +
+    throw FormatError("The archive " + DisplayPath(archivePath) + " is damaged: its entry count (" + std::to_string(count) +
                       ") does not match its directory.");
   }
   for (std::int32_t i = 0; i < count; ++i) {
     const WadDirEntry& entry = entries[static_cast<std::size_t>(i)];
     if (entry.Offset < 0 || entry.Size < 0) {
-      throw FormatError("The archive " + archivePath + " is damaged: entry " + std::to_string(i) + " " +
+      throw FormatError("The archive " + DisplayPath(archivePath) + " is damaged: entry " + std::to_string(i) + " " +
                         Quoted(EntryName(entry)) + " has a negative offset or size.");
     }
   }
 }
 
-// The size of an open source file, refused when the format could not hold it.
+// The size of a source file as its open found it, refused when the format could
+// not hold it.
 std::int64_t SourceSize(const File& file, const std::string& archivePath, const std::string& source) {
-  const std::int64_t size = file.Size();
+  const std::int64_t size = file.LengthAtOpen();
   CheckSourceSize(archivePath, source, size);
   return size;
+}
+
+// A replaced file loses its attributes so that a read-only file can be opened.
+// Only the read-only attribute stands in the way of the open, so the open comes
+// first and the attributes are cleared when it is refused for that reason: the
+// file is then looked up by its path once, not three times.
+File OpenClearingReadOnly(const std::string& path) {
+  try {
+    return File::OpenExisting(path);
+  } catch (const IoError& error) {
+    if (error.code() != 5 || (GetFileAttributes(path) & kAttrReadOnly) == 0) throw;
+  }
+  SetFileAttributes(path, 0);
+  return File::OpenExisting(path);
 }
 
 std::string ReadAll(File& file, std::int64_t size) {
@@ -131,29 +149,33 @@ void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) 
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     const UpdateStep& step = plan.steps[i];
     if (step.kind == UpdateStep::Kind::Replace) {
-      // The file loses its attributes so that a read-only file can be opened; it
-      // keeps the archive attribute alone once read.
-      SetFileAttributes(step.source, 0);
-      File file = File::OpenExisting(step.source);
-      const std::int64_t size = SourceSize(file, archivePath, step.source);
-      const std::int64_t oldSize = layout.SizeOf(step.index);
-      layout.Replace(step.index, size);
-      CheckFilledEntry(archivePath, step.source, layout, step.index, oldSize);
-      CheckLayoutLimits(archivePath, step.source, layout);
-      std::string data = ReadAll(file, size);
-      SetFileAttributes(step.source, kAttrArchive);
-      file.Close();
+      std::string data = ConcerningFile(step.source, [&] {
+        // Once read, the file keeps the archive attribute alone.
+        File file = OpenClearingReadOnly(step.source);
+        const std::int64_t size = SourceSize(file, archivePath, step.source);
+        const std::int64_t oldSize = layout.SizeOf(step.index);
+        layout.Replace(step.index, size);
+        CheckFilledEntry(archivePath, step.source, layout, step.index, oldSize);
+        CheckLayoutLimits(archivePath, step.source, layout);
+        std::string read = ReadAll(file, size);
+        file.SetAttributes(kAttrArchive);
+        file.Close();
+        return read;
+      });
       wad.SetPayload(static_cast<std::size_t>(step.index), std::move(data));
     } else {
       wad.Count += 1;
       wad.ResizeEntries(static_cast<std::size_t>(wad.Count));
       wad.ResizePayloads(static_cast<std::size_t>(wad.Count));
-      File file = File::OpenExisting(step.source);
-      const std::int64_t size = SourceSize(file, archivePath, step.source);
-      layout.Append(size);
-      CheckLayoutLimits(archivePath, step.source, layout);
-      std::string data = ReadAll(file, size);
-      file.Close();
+      std::string data = ConcerningFile(step.source, [&] {
+        File file = File::OpenExisting(step.source);
+        const std::int64_t size = SourceSize(file, archivePath, step.source);
+        layout.Append(size);
+        CheckLayoutLimits(archivePath, step.source, layout);
+        std::string read = ReadAll(file, size);
+        file.Close();
+        return read;
+      });
       const std::int32_t index = wad.Count - 1;
       SetEntryName(wad.Entries[static_cast<std::size_t>(index)], step.entryName);
       wad.SetPayload(static_cast<std::size_t>(index), std::move(data));
@@ -228,7 +250,7 @@ UpdatePlan PlanUpdate(const std::string& archivePath, const std::vector<WadDirEn
     UpdateStep step;
     step.source = source;
     step.identity = IdentifySource(sourceText, source);
-    step.newSize = sizeOf(source);
+    step.newSize = ConcerningFile(source, [&] { return sizeOf(source); });
     CheckSourceSize(archivePath, source, step.newSize);
     const std::int32_t match = matcher.FirstMatch(step.identity);
     if (match >= 0) {

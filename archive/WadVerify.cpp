@@ -9,6 +9,7 @@
 #include "archive/EntryNames.h"
 #include "archive/WadArchive.h"
 #include "host/Encoding.h"
+#include "host/Errors.h"
 #include "host/FileSystem.h"
 
 namespace skarvel {
@@ -123,9 +124,7 @@ void FindDuplicates(File& file, std::vector<NameKey>& keys, WadVerifyReport& rep
             [](const WadDuplicate& a, const WadDuplicate& b) { return a.entry.index < b.entry.index; });
 }
 
-}  // namespace
-
-WadVerifyReport VerifyWad(const std::string& path) {
+WadVerifyReport Examine(const std::string& path) {
   WadVerifyReport report;
   File file = File::OpenExisting(path);
   report.fileSize = file.Size();
@@ -181,6 +180,12 @@ WadVerifyReport VerifyWad(const std::string& path) {
                   report.gaps.empty() && report.trailingBytes == 0;
   report.packedInDirectoryOrder = report.packed && ordered;
   return report;
+}
+
+}  // namespace
+
+WadVerifyReport VerifyWad(const std::string& path) {
+  return ConcerningFile(path, [&] { return Examine(path); });
 }
 
 }  // namespace skarvel

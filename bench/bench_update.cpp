@@ -1,7 +1,10 @@
 // The update's speed and memory, against cp on the same data in the same run.
 //
-//   (a) 20,000 small source files into an archive of 20,000 entries, against the
-//       same archive updated from an empty source folder (target: at most 2.5x);
+//   (a) 20,000 source files (256 MiB) into an archive of 20,000 entries, against
+//       the same archive updated from an empty source folder plus tar reading
+//       every source file, the two things the update cannot avoid doing (target:
+//       at most 1.2x); the bytes it writes are shown, which the update of an
+//       archive of this layout fixes;
 //   (b) one entry of a 1 GiB archive replaced, against cp of the archive (target:
 //       at most 1.4x; cp followed by sync is shown too, since the rewrite is
 //       flushed to the disk before it takes the archive's place);
@@ -94,6 +97,17 @@ double CpuSeconds() {
   getrusage(RUSAGE_SELF, &usage);
   auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Bytes this process has handed to write calls so far (the kernel's count).
+std::int64_t BytesWritten() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::int64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "wchar:") return value;
+  }
+  return -1;
 }
 
 double Median(std::vector<double> values) {
@@ -203,16 +217,17 @@ std::string MakeBenchFolder() {
   return pattern;
 }
 
-// (a) Many small files into many entries.
+// (a) Many files into many entries.
 void ManyFiles(const std::string& root, const std::string& self, bool quick) {
   const int entries = quick ? 2000 : 20000;
   std::cout << "(a) " << entries << " source files into an archive of " << entries << " entries\n";
-  std::mt19937 random(4);
+  // Sizes from 1 KiB to about 25 KiB, 13 KiB on average: 256 MiB for 20,000 files.
+  auto size = [random = std::mt19937(4)]() mutable { return 1024 + static_cast<std::int64_t>(random() % 24777); };
   std::vector<std::string> names;
   std::vector<std::int64_t> sizes;
   for (int i = 0; i < entries; ++i) {
     names.push_back("maps\\d" + std::to_string(i % 100) + "\\f" + std::to_string(i) + ".bin");
-    sizes.push_back(100 + static_cast<std::int64_t>(random() % 2900));
+    sizes.push_back(size());
   }
   const std::string archive = root + "/many.wad";
   const std::string pristine = root + "/many.pristine";
@@ -221,11 +236,11 @@ void ManyFiles(const std::string& root, const std::string& self, bool quick) {
   for (int i = 0; i < entries; ++i) {
     // The files stand for the entries by name, in another folder layout and
     // with other sizes, so every replacement moves the data behind it.
-    const std::int64_t size = 100 + static_cast<std::int64_t>(random() % 2900);
+    const std::int64_t bytes = size();
     WriteFile(root + "/src/s" + std::to_string(i % 50) + "/f" + std::to_string(i) + ".bin",
-              std::string(static_cast<std::size_t>(size), 'x'));
-    sourceBytes += size;
-    largest = std::max(largest, size);
+              std::string(static_cast<std::size_t>(bytes), 'x'));
+    sourceBytes += bytes;
+    largest = std::max(largest, bytes);
   }
   fs::create_directories(root + "/empty");
   const std::string registry = root + "/registry";
@@ -233,11 +248,14 @@ void ManyFiles(const std::string& root, const std::string& self, bool quick) {
             << MiB(static_cast<double>(sourceBytes)) << "\n";
 
   std::vector<double> full, empty, reads, fullCpu, emptyCpu;
+  std::int64_t written = 0;
   for (int r = 0; r < kRepeats; ++r) {
     fs::copy_file(pristine, archive, fs::copy_options::overwrite_existing);
     SyncAll();
     double cpu = CpuSeconds();
+    const std::int64_t before = BytesWritten();
     full.push_back(Seconds([&] { RunUpdate(archive, root + "/src", registry); }));
+    written = BytesWritten() - before;
     fullCpu.push_back(CpuSeconds() - cpu);
     fs::copy_file(pristine, archive, fs::copy_options::overwrite_existing);
     SyncAll();
@@ -249,14 +267,14 @@ void ManyFiles(const std::string& root, const std::string& self, bool quick) {
     // GNU tar reads nothing when it writes to /dev/null itself.
     reads.push_back(Seconds([&] { RunProgram({"sh", "-c", "tar -cf - -C '" + root + "' src | cat > /dev/null"}); }));
   }
-  const double tFull = Median(full), tEmpty = Median(empty);
-  std::cout << "  update from " << entries << " files: " << Fixed(tFull) << " s (median of " << kRepeats << ")\n"
+  const double tFull = Median(full), tEmpty = Median(empty), tRead = Median(reads);
+  std::cout << "  update from " << entries << " files: " << Fixed(tFull) << " s (median of " << kRepeats << "), "
+            << written << " bytes written\n"
             << "  update from an empty folder: " << Fixed(tEmpty) << " s\n"
-            << "  tar of the source folder into a pipe (reads every file; context): " << Fixed(Median(reads))
-            << " s\n"
+            << "  tar of the source folder into a pipe (reads every file): " << Fixed(tRead) << " s\n"
             << "  processor time (user + system): " << Fixed(Median(fullCpu)) << " s against "
-            << Fixed(Median(emptyCpu)) << " s, " << Fixed(Median(fullCpu) / Median(emptyCpu), 2) << "x\n";
-  Verdict("files / empty folder", tFull / tEmpty, 2.5);
+            << Fixed(Median(emptyCpu)) << " s from the empty folder\n";
+  Verdict("files / (empty folder + tar)", tFull / (tEmpty + tRead), 1.2);
 
   fs::copy_file(pristine, archive, fs::copy_options::overwrite_existing);
   const double peak = PeakMemoryOfUpdate(self, archive, root + "/src", registry);

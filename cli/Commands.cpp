@@ -11,6 +11,7 @@
 #include "archive/WadUpdate.h"
 #include "archive/WadVerify.h"
 #include "cli/Json.h"
+#include "cli/SourceCheck.h"
 #include "cli/TerminalWorkbench.h"
 #include "cli/VerifyText.h"
 #include "host/Encoding.h"
@@ -118,6 +119,7 @@ int ExtractOne(const Arguments& args, Session& session, std::ostream& err) {
 
 int Create(const Arguments& args, Session& session, std::ostream& err) {
   session.bench.sourceText = InternalPath(args.operands[0]);
+  if (!SourceHoldsFiles(session.bench.sourceText, false, err)) return kExitFailed;
   session.bench.dialogAnswer = InternalPath(args.operands[1]);
   LMDCreateWadClick(session.state, session.bench);
   return Finish(args, session, err);
@@ -147,12 +149,14 @@ UpdateOptions OptionsOf(const Arguments& args, std::ostream& out) {
 int Update(const Arguments& args, Session& session, std::ostream& out, std::ostream& err) {
   session.bench.archiveText = InternalPath(args.operands[0]);
   session.bench.sourceText = InternalPath(args.operands[1]);
+  if (!SourceHoldsFiles(session.bench.sourceText, true, err)) return kExitFailed;
   Update1wad(session.state, session.bench, OptionsOf(args, out));
   return Finish(args, session, err);
 }
 
 int UpdateTracks(const Arguments& args, Session& session, std::ostream& out, std::ostream& err) {
   session.bench.sourceText = InternalPath(args.operands[0]);
+  if (!SourceHoldsFiles(session.bench.sourceText, true, err)) return kExitFailed;
   UpdateWads(session.state, session.bench, OptionsOf(args, out));
   return Finish(args, session, err);
 }
@@ -199,6 +203,12 @@ int RunCommand(const Arguments& args, std::ostream& out, std::ostream& err, bool
     return Dispatch(args, *session, out, err);
   } catch (const UsageError&) {
     throw;
+  } catch (const IoError& error) {
+    // The runtime's text says what failed; the command line says also where.
+    endProgress();
+    err << "skarvel-cli: ";
+    if (!error.path().empty()) err << ToDisplayText(DisplayPath(error.path())) << ": ";
+    err << ToDisplayText(error.what()) << '\n';
   } catch (const Error& error) {
     endProgress();
     err << ToDisplayText(error.what()) << '\n';

@@ -38,5 +38,10 @@ std::string FromDisplayText(std::string_view display);
 std::string ToInternalPath(std::string_view native);
 // An internal path as the OS and the user see it.
 std::string ToNativePath(std::string_view internal);
+// An internal path as a message names it: the separators the user knows ("/" on
+// POSIX), still in the internal code page like the rest of the message, which is
+// converted as a whole where it is shown. The identity on Windows. Only for a
+// path on the disk: an entry name inside an archive keeps its "\".
+std::string DisplayPath(std::string_view internal);
 
 }  // namespace skarvel

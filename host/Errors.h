@@ -3,6 +3,7 @@
 // form (Windows-1252 bytes), like every other text the engine hands to a front end.
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace skarvel {
 
@@ -13,16 +14,35 @@ class Error : public std::runtime_error {
 };
 
 // A failed file operation. The code is the system's error code, 100 for a short
-// read, 101 for a short write; the text follows from the code.
+// read, 101 for a short write; the text follows from the code. The file it
+// concerns (internal form) is known once an operation has named it, and is not
+// part of the text, which stays the runtime's own words.
 class IoError : public Error {
  public:
   explicit IoError(int code);
   int code() const { return code_; }
   static std::string TextFor(int code);
 
+  // Empty until ConcerningFile names it.
+  const std::string& path() const { return path_; }
+  void SetPath(std::string path) { path_ = std::move(path); }
+
  private:
   int code_;
+  std::string path_;
 };
+
+// Runs action; an IoError from it that names no file yet is given path, the file
+// that action works on. An inner call names a file first, so the most precise wins.
+template <typename Action>
+decltype(auto) ConcerningFile(const std::string& path, Action&& action) {
+  try {
+    return std::forward<Action>(action)();
+  } catch (IoError& error) {
+    if (error.path().empty()) error.SetPath(path);
+    throw;
+  }
+}
 
 // A registry value that cannot be read as asked, a refused write, a damaged store.
 class RegistryError : public Error {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,15 @@ class File {
   ~File();
 
   std::int64_t Size() const;
+  // The length and the attributes (GetFileAttributes' bits) that the open found,
+  // from the look-up it made anyway: a caller that reads a whole file it just
+  // opened needs to ask the system nothing more. Zero for a created file.
+  std::int64_t LengthAtOpen() const { return lengthAtOpen_; }
+  // Sets the file's attributes through the open file (the update marks a read
+  // source with the archive attribute alone). Nothing is asked of the system when
+  // the file already has them, as far as the platform holds them: on POSIX only
+  // read-only means anything.
+  void SetAttributes(std::uint32_t attributes);
   // Absolute positioning; a position past the end is allowed, a negative one fails.
   void Seek(std::int64_t position);
   // Exactly size bytes or IoError(100).
@@ -48,8 +58,11 @@ class File {
 
  private:
   friend class ReplacementFile;
-  explicit File(std::intptr_t handle) : handle_(handle) {}
+  explicit File(std::intptr_t handle, std::int64_t lengthAtOpen = 0, std::uint32_t attributes = 0)
+      : handle_(handle), lengthAtOpen_(lengthAtOpen), attributes_(attributes) {}
   std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
+  std::int64_t lengthAtOpen_ = 0;
+  std::uint32_t attributes_ = 0;  // as found at the open, then as SetAttributes left them
 };
 
 // Writes a new version of a file beside it and puts it in place in one step only
@@ -98,8 +111,9 @@ void SetFileAttributes(const std::string& path, std::uint32_t attributes);
 struct DirectoryEntry {
   std::string name;  // internal form, no folder part
   bool isFolder = false;  // true only for a real folder, never for a link to one
-  // A link to a folder: neither a file nor a folder to enter, because following
-  // it could lead back above itself and never end.
+  // A link to a folder (on Windows a junction or a folder link): it has the
+  // folder attribute and is entered like a folder, but it may lead back to a
+  // folder above itself, which a walk must check (FolderIdentity).
   bool isLinkToFolder = false;
 };
 // The entries of folder whose names match mask ("*.*" or "*" match all), in the
@@ -108,6 +122,17 @@ struct DirectoryEntry {
 // and "?" and ignores case; "*.*" also matches names without a dot. A name that
 // the internal form cannot hold raises RefusedError naming folder and name.
 std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std::string& mask);
+
+// What tells one folder from another whatever the path that leads to it: the
+// device and inode on POSIX, the volume serial number and file ID on Windows.
+struct FolderIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FolderIdentity&) const = default;
+};
+// The identity of the folder that path names, links followed; nothing when
+// there is no folder there or it cannot be looked up.
+std::optional<FolderIdentity> IdentityOfFolder(const std::string& path);
 
 // Creates folder and every missing folder above it; returns false on failure.
 bool ForceDirectories(const std::string& folder);

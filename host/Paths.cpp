@@ -1,5 +1,10 @@
 #include "host/Paths.h"
 
+#include <optional>
+#include <utility>
+
+#include "host/Encoding.h"
+#include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/Messages.h"
 
@@ -35,25 +40,51 @@ bool IsSourceFolder(std::string_view source) {
 
 namespace {
 
-void AppendFiles(const std::string& folder, const std::string& mask, bool recurse, bool includeFolders,
-                 std::uint8_t attributes, std::vector<std::string>& out) {
+// One walk of ListFilesEx: its arguments, its result, and the folders on the
+// way from the start down to the folder being read, by identity and by path.
+struct Walk {
+  const std::string& mask;
+  bool recurse;
+  bool includeFolders;
+  std::uint8_t attributes;
+  std::vector<std::string>& out;
+  std::vector<std::pair<FolderIdentity, std::string>> way;
+};
+
+// A folder reached again below itself, through a link, would be walked for
+// ever; the user is told which link it is instead of losing files without a word.
+[[noreturn]] void RefuseCycle(const std::string& folder, const std::string& ancestor) {
+  throw RefusedError("The folder \"" + DisplayPath(folder) + "\" is a link that leads back to \"" +
+                     DisplayPath(ancestor) + "\", which holds it, so the files below it would be listed without "
+                     "end. Remove or change the link first.");
+}
+
+void AppendFiles(const std::string& folder, Walk& walk) {
   const std::string prefix = (!folder.empty() && folder.back() == '\\') ? folder : folder + "\\";
-  for (const DirectoryEntry& entry : SearchDirectory(prefix, mask)) {
+  // Only a walk into subfolders can come back to where it was.
+  const std::optional<FolderIdentity> identity = walk.recurse ? IdentityOfFolder(prefix) : std::nullopt;
+  if (identity) {
+    for (const auto& [seen, path] : walk.way) {
+      if (seen == *identity) RefuseCycle(folder, path);
+    }
+    walk.way.emplace_back(*identity, folder);
+  }
+  for (const DirectoryEntry& entry : SearchDirectory(prefix, walk.mask)) {
     if (entry.name == "." || entry.name == "..") continue;
-    // A link to a folder may lead back above itself; it is neither entered nor
-    // listed, so that the walk always ends.
-    if (entry.isLinkToFolder) continue;
-    if (entry.isFolder) {
-      if (recurse) {
-        AppendFiles(prefix + entry.name, mask, recurse, includeFolders, attributes, out);
-      } else if (includeFolders) {
-        out.push_back(prefix + entry.name);
+    // A link to a folder has the folder attribute: its files belong to the source as
+    // much as those of a real subfolder.
+    if (entry.isFolder || entry.isLinkToFolder) {
+      if (walk.recurse) {
+        AppendFiles(prefix + entry.name, walk);
+      } else if (walk.includeFolders) {
+        walk.out.push_back(prefix + entry.name);
       }
     } else {
-      out.push_back(prefix + entry.name);
+      walk.out.push_back(prefix + entry.name);
     }
   }
-  if (includeFolders) out.push_back(prefix);
+  if (walk.includeFolders) walk.out.push_back(prefix);
+  if (identity) walk.way.pop_back();
 }
 
 }  // namespace
@@ -63,7 +94,8 @@ std::vector<std::string> ListFilesEx(const std::string& folder, const std::strin
   // One list for the whole walk: each level appends in place instead of copying
   // its subfolder's list into its own.
   std::vector<std::string> out;
-  AppendFiles(folder, mask, recurse, includeFolders, attributes, out);
+  Walk walk{mask, recurse, includeFolders, attributes, out, {}};
+  AppendFiles(folder, walk);
   return out;
 }
 

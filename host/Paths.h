@@ -24,8 +24,9 @@ std::string Patchname(std::string_view path);
 bool IsSourceFolder(std::string_view source);
 
 // Everything below folder whose names match mask, depth first in the order the
-// directory search delivers entries. Links to folders are never followed nor
-// listed, so a link cycle cannot make the walk endless; links to files count as files.
+// directory search delivers entries. A link to a folder is a folder (entered, or
+// listed), a link to a file a file. A link that leads back to a folder on the way
+// down raises RefusedError naming the link and that folder.
 std::vector<std::string> ListFilesEx(const std::string& folder, const std::string& mask, bool recurse,
                                      bool includeFolders, std::uint8_t attributes);
 

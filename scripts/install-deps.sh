@@ -8,7 +8,7 @@ set -euo pipefail
 # The Windows build needs the mingw-w64 cross compiler, GoogleTest's sources to
 # build for it, and Wine to run its tests.
 packages=(build-essential cmake ninja-build libgtest-dev clang libclang-rt-14-dev llvm
-  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth xdotool imagemagick dbus-x11 at-spi2-core python3-pyatspi
   g++-mingw-w64-x86-64-posix googletest wine64)
 

@@ -164,7 +164,11 @@ TEST_F(HostileNamesTest, AnUnsafeNameRefusesTheWholeArchiveAndWritesNothing) {
       Extract({{"first", "written before?"}, {c.name, "evil"}, {"last", "l"}});
       ADD_FAILURE() << Printable(c.name) << " was not refused";
     } catch (const RefusedError& error) {
-      EXPECT_NE(std::string(error.what()).find(QuotedEntryName(c.name)), std::string::npos) << error.what();
+      // The archive as the user knows its path, the entry as the archive holds it.
+      EXPECT_NE(std::string(error.what()).find("The wad file " + DisplayPath(archives.Internal("archive.wad")) +
+                                               " holds the entry " + QuotedEntryName(c.name)),
+                std::string::npos)
+          << error.what();
     }
     EXPECT_EQ(TreeSnapshot(dir.native()), before) << Printable(c.name) << ": nothing may be written anywhere";
     EXPECT_FALSE(NativeExists(dir.Native("a\\b\\c\\target")));
@@ -205,7 +209,14 @@ TEST_P(HostileLinkTest, NothingIsWrittenThroughALinkBelowTheTarget) {
     Extract({{c.entry, "evil"}}, target);
     FAIL() << "not refused";
   } catch (const RefusedError& error) {
-    EXPECT_NE(std::string(error.what()).find(c.link), std::string::npos) << error.what();
+    // The link is a folder on the disk, named as the user knows it; the file not
+    // written is the archive's entry and keeps its "\\".
+    EXPECT_NE(std::string(error.what()).find("\"" + DisplayPath(c.link) + "\" in the folder \"" +
+                                             DisplayPath(dir.Internal(target)) + "\""),
+              std::string::npos)
+        << error.what();
+    EXPECT_NE(std::string(error.what()).find("so \"" + c.entry + "\" is not written"), std::string::npos)
+        << error.what();
   }
   ASSERT_EQ(NativeExists(dir.Native(c.outsideFile)), existed);
   if (existed) {

@@ -429,7 +429,7 @@ TEST_F(WadArchiveTest, RebuildRefusesUnsoundLayoutsBeforeWritingAnything) {
       RebuildWad(wad, path, c.count);
       ADD_FAILURE() << "not refused";
     } catch (const RefusedError& e) {
-      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(DisplayPath(path)), std::string::npos) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
     }
     EXPECT_EQ(ReadNativeFile(native), before);
@@ -531,7 +531,7 @@ TEST_F(WadArchiveTest, MalformedArchivesFailClearlyAndChangeNothing) {
         ADD_FAILURE() << "loaded";
       } catch (const FormatError& e) {
         const std::string text = e.what();
-        EXPECT_NE(text.find(path), std::string::npos) << text;
+        EXPECT_NE(text.find(DisplayPath(path)), std::string::npos) << text;
         EXPECT_NE(text.find(c.says), std::string::npos) << text;
       }
       ExpectSameArchive(wad, Sentinel());

@@ -141,6 +141,47 @@ TEST_F(CliUpdate, RefusalsShowTheMessageAndLeaveTheArchive) {
   EXPECT_EQ(ReadNativeFile(cli.dir.Native("m.wad")), original);
 }
 
+// The desktop program takes a missing or empty source folder as no files and
+// still rewrites the archive; the command line calls a mistyped path what it is
+// and leaves every archive as it was.
+TEST(CliSources, AMissingOrEmptySourceIsRefusedAndNothingIsWritten) {
+  CliFixture cli;
+  const std::string archive = PackedWad({{"maps\\x.bin", "old x"}});
+  WriteNativeFile(cli.dir.Native("m.wad"), archive + "TRAILING");  // a rewrite would drop the trailing bytes
+  for (const char* track : TrackNames) {
+    WriteNativeFile(cli.dir.Native(std::string("game/") + track + ".wad"), archive + "TRAILING");
+  }
+  std::filesystem::create_directories(cli.dir.Native("void/inner"));
+  WriteNativeFile(cli.dir.Native("plain.jpeg"), "a file whose name counts as a folder");
+  const struct {
+    const char* source;
+    std::string says;
+  } sources[] = {
+      {"nope", "There is no source folder " + cli.dir.Native("nope") + ".\n"},
+      {"void", "The source folder " + cli.dir.Native("void") + " holds no file.\n"},
+      {"plain.jpeg", "The source " + cli.dir.Native("plain.jpeg") + " is a file, not a folder"},
+  };
+  for (const auto& source : sources) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"update", "m.wad", source.source},
+          std::vector<std::string>{"update", "m.wad", source.source, "--dry-run"},
+          std::vector<std::string>{"create", source.source, "new.wad"},
+          std::vector<std::string>{"update-tracks", source.source, "--game-folder", "game"}}) {
+      SCOPED_TRACE(args[0] + " " + source.source);
+      const CliResult r = cli.Run(args);
+      EXPECT_EQ(r.exitCode, 1);
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(r.err.rfind(source.says, 0), 0u) << r.err;
+    }
+  }
+  EXPECT_EQ(ReadNativeFile(cli.dir.Native("m.wad")), archive + "TRAILING");
+  for (const char* track : TrackNames) {
+    EXPECT_EQ(ReadNativeFile(cli.dir.Native(std::string("game/") + track + ".wad")), archive + "TRAILING") << track;
+  }
+  EXPECT_FALSE(NativeExists(cli.dir.Native("new.wad")));
+  EXPECT_TRUE(cli.ConfigUntouched());
+}
+
 // Found by fuzz_update: the dry run planned an update of an archive whose data
 // lies outside the file, which the real run then refused.
 TEST_F(CliUpdate, ADamagedArchiveIsRefusedByTheDryRunAsByTheRealRun) {
@@ -160,7 +201,9 @@ TEST_F(CliUpdate, ADamagedArchiveIsRefusedByTheDryRunAsByTheRealRun) {
 
 // With an empty source folder no step checks the layout: the dry run planned
 // nothing for an archive whose data reaches into its directory, which the real
-// run's rebuild then refused.
+// run's rebuild then refused. The command line now refuses the empty folder
+// before the engine sees it (the engine's own refusal is tested with the
+// update); either way nothing is planned or written.
 TEST_F(CliUpdate, DataInsideTheDirectoryIsRefusedByTheDryRunEvenWithoutSources) {
   const std::string damaged = Int32Bytes(1) + RawRecord("head", 0, 8);
   WriteNativeFile(cli.dir.Native("h.wad"), damaged);

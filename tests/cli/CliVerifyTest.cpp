@@ -72,7 +72,7 @@ TEST(CliVerifyFile, AMissingArchiveFails) {
   const CliResult r = cli.Run({"verify", "none.wad"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "Fichier introuvable\n");
+  EXPECT_EQ(r.err, "skarvel-cli: " + cli.dir.Native("none.wad") + ": Fichier introuvable\n");
 }
 
 }  // namespace

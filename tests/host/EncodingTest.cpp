@@ -128,6 +128,8 @@ class PathConversionTest : public ::testing::TestWithParam<PathForms> {};
 TEST_P(PathConversionTest, BothWays) {
   EXPECT_EQ(ToInternalPath(GetParam().native), GetParam().internal);
   EXPECT_EQ(ToNativePath(GetParam().internal), GetParam().native);
+  // A message names the path in the internal code page, shown as the user typed it.
+  EXPECT_EQ(ToDisplayText(DisplayPath(GetParam().internal)), GetParam().native);
 }
 
 INSTANTIATE_TEST_SUITE_P(Posix, PathConversionTest,

@@ -5,6 +5,13 @@
 #include "host/Encoding.h"
 #include "host/Errors.h"
 
+#ifndef _WIN32
+#include <cerrno>
+#include <set>
+
+#include "host/platform/posix/SystemErrors.h"
+#endif
+
 namespace skarvel {
 namespace {
 
@@ -33,6 +40,65 @@ INSTANTIATE_TEST_SUITE_P(CodeTable, IoErrorTextTest,
                                            CodeText{0, "Erreur E/S 0"}, CodeText{1, "Erreur E/S 1"},
                                            CodeText{6, "Erreur E/S 6"}, CodeText{131, "Erreur E/S 131"},
                                            CodeText{28, "Erreur E/S 28"}, CodeText{-1, "Erreur E/S -1"}));
+
+#ifndef _WIN32
+// The system's error numbers become the Windows codes of the same meaning, so a
+// disk's I/O error never reads as "access denied" (EIO is 5 on Linux, and 5 is
+// Windows' access denied).
+struct ErrnoCase {
+  int error;
+  IoDirection direction;
+  const char* utf8Text;
+};
+
+TEST(SystemErrorsTest, EachNumberGetsTheTextOfItsMeaning) {
+  const ErrnoCase cases[] = {
+      {EIO, IoDirection::Read, "Erreur E/S 30"},   // ERROR_READ_FAULT
+      {EIO, IoDirection::Write, "Erreur E/S 29"},  // ERROR_WRITE_FAULT
+      {ENOSPC, IoDirection::Write, "Disque plein"},
+      {EDQUOT, IoDirection::Write, "Disque plein"},
+      {EROFS, IoDirection::Write, "Accès au fichier refusé"},
+      {EACCES, IoDirection::Read, "Accès au fichier refusé"},
+      {EEXIST, IoDirection::Write, "Erreur E/S 80"},  // ERROR_FILE_EXISTS
+      {ENOENT, IoDirection::Read, "Fichier introuvable"},
+      {EMFILE, IoDirection::Read, "Trop de fichiers ouverts"},
+      {4000, IoDirection::Read, "Erreur E/S 536874912"},  // unknown: 0x20000000 | 4000
+  };
+  for (const ErrnoCase& c : cases) {
+    EXPECT_EQ(IoError::TextFor(IoCodeFor(c.error, c.direction)), Utf8ToCp1252(c.utf8Text)) << c.error;
+  }
+  try {
+    ThrowIoError(EIO, IoDirection::Write);
+    ADD_FAILURE();
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.code(), 29);
+  }
+}
+
+// Only the numbers that mean what the table's own codes mean may land on them.
+TEST(SystemErrorsTest, NoOtherNumberReadsAsOneOfTheTablesCodes) {
+  const std::set<int> tableCodes = {2, 3, 4, 5, 100, 101, 106};
+  const std::set<int> meaningThem = {ENOENT, ENOTDIR, EMFILE, ENFILE, EACCES, EPERM, EROFS, EISDIR, ENOSPC, EDQUOT};
+  for (int error = 0; error < 4096; ++error) {
+    for (IoDirection direction : {IoDirection::Read, IoDirection::Write}) {
+      if (tableCodes.count(IoCodeFor(error, direction)) != 0) {
+        EXPECT_EQ(meaningThem.count(error), 1u) << error;
+      }
+    }
+  }
+}
+#endif
+
+TEST(ErrorsTest, IoErrorNamesTheFileOfTheInnermostOperation) {
+  try {
+    ConcerningFile("outer.wad", [] { ConcerningFile("inner.tex", [] { throw IoError(100); }); });
+    ADD_FAILURE();
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.path(), "inner.tex");
+    EXPECT_EQ(std::string(error.what()), IoError::TextFor(100)) << "the text stays the runtime's own";
+  }
+  EXPECT_EQ(ConcerningFile("a", [] { return 7; }), 7);
+}
 
 TEST(ErrorsTest, ListIndexTextCarriesTheIndex) {
   EXPECT_STREQ(ListIndexError(7).what(), "Indice de liste hors limites (7)");

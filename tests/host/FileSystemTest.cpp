@@ -290,6 +290,25 @@ TEST_F(FileSystemTest, AttributesMapReadOnlyToTheWriteBits) {
   EXPECT_EQ(CodeOf([&] { SetFileAttributes(dir.Internal("nothing"), 0); }), 2);
 }
 
+// An open file answers for its length and attributes from the look-up its open
+// made, and sets its attributes without its path; moving it keeps what it knows.
+TEST_F(FileSystemTest, AnOpenFileKnowsItsLengthAndSetsItsAttributes) {
+  File opened = File::OpenExisting(dir.Internal("data.bin"));
+  File file = std::move(opened);
+  EXPECT_EQ(file.LengthAtOpen(), 10);
+  file.Seek(20);
+  file.Write("x", 1);
+  EXPECT_EQ(file.LengthAtOpen(), 10) << "what the open found, not the length now";
+  const mode_t before = ModeOf(dir.Native("data.bin"));
+  file.SetAttributes(kAttrArchive);  // not read-only already: nothing changes
+  EXPECT_EQ(ModeOf(dir.Native("data.bin")), before);
+  file.SetAttributes(kAttrReadOnly | kAttrArchive);
+  EXPECT_TRUE(test::IsReadOnly(dir.Native("data.bin")));
+  file.SetAttributes(kAttrArchive);
+  EXPECT_EQ(ModeOf(dir.Native("data.bin")) & S_IWUSR, static_cast<mode_t>(S_IWUSR));
+  file.Close();
+  EXPECT_EQ(File::Create(dir.Internal("new.bin")).LengthAtOpen(), 0);
+}
 #endif
 
 TEST_F(FileSystemTest, ForceDirectoriesMakesTheWholeChain) {
@@ -390,7 +409,7 @@ TEST(SearchDirectoryTest, NamesTheInternalFormCannotHoldAreRefusedClearly) {
       ADD_FAILURE() << "accepted " << c.nativeName;
     } catch (const RefusedError& error) {
       const std::string message = error.what();
-      EXPECT_NE(message.find(dir.internal()), std::string::npos) << message;
+      EXPECT_NE(message.find(DisplayPath(dir.internal())), std::string::npos) << message;
       EXPECT_NE(message.find(c.shownAs), std::string::npos) << message;
     }
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/Encoding.h"
+#include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/Messages.h"
 #include "host/Paths.h"
@@ -61,8 +62,8 @@ TEST(PathHelpersTest, IsSourceFolderLooksOnlyAtTheLastCharacters) {
 // directory search delivers it, written here as plainly as possible.
 void ReferenceWalk(const std::string& folder, std::vector<std::string>& out) {
   for (const DirectoryEntry& entry : SearchDirectory(folder, "*.*")) {
-    if (entry.name == "." || entry.name == ".." || entry.isLinkToFolder) continue;
-    if (entry.isFolder) {
+    if (entry.name == "." || entry.name == "..") continue;
+    if (entry.isFolder || entry.isLinkToFolder) {
       ReferenceWalk(folder + "\\" + entry.name, out);
     } else {
       out.push_back(folder + "\\" + entry.name);
@@ -166,18 +167,54 @@ TEST_F(ListFilesExTest, MaskFiltersFoldersToo) {
 
 // Symbolic links as POSIX makes them; the Windows suite meets junctions.
 #ifndef _WIN32
-TEST(ListFilesExLinkTest, LinkCycleEndsAndLinksToFilesCount) {
+// A linked folder is a folder like any other: its files stand where the link
+// stands. A link to a file is a file.
+TEST(ListFilesExLinkTest, LinkedFoldersAreEnteredAndListed) {
   TempDir dir;
-  test::WriteNativeFile(dir.Native("a\\file.txt"), "x");
-  fs::create_directory_symlink("..", dir.Native("a/up"));  // a -> its parent -> a -> ...
-  fs::create_directory_symlink(dir.native(), dir.Native("a/root"));
-  fs::create_symlink("file.txt", dir.Native("a/alias.txt"));
-  const std::vector<std::string> files = ListFilesEx(dir.internal(), "*.*", true, false, 63);
+  test::WriteNativeFile(dir.Native("src\\a\\file.txt"), "x");
+  test::WriteNativeFile(dir.Native("mods\\car.tex"), "c");
+  test::WriteNativeFile(dir.Native("mods\\deep\\hel.gp"), "h");
+  fs::create_directory_symlink(dir.Native("mods"), dir.Native("src/a/linked"));
+  fs::create_directory_symlink("linked", dir.Native("src/a/again"));  // the same folder twice is no cycle
+  fs::create_symlink("file.txt", dir.Native("src/a/alias.txt"));
+  const std::vector<std::string> files = ListFilesEx(dir.Internal("src"), "*.*", true, false, 63);
   EXPECT_EQ(std::set<std::string>(files.begin(), files.end()),
-            (std::set<std::string>{dir.Internal("a\\file.txt"), dir.Internal("a\\alias.txt")}));
-  // Folder links are not listed as folders either.
-  const std::vector<std::string> withFolders = ListFilesEx(dir.internal(), "*.*", true, true, 63);
-  EXPECT_EQ(withFolders.size(), 4u);
+            (std::set<std::string>{dir.Internal("src\\a\\file.txt"), dir.Internal("src\\a\\alias.txt"),
+                                   dir.Internal("src\\a\\linked\\car.tex"),
+                                   dir.Internal("src\\a\\linked\\deep\\hel.gp"),
+                                   dir.Internal("src\\a\\again\\car.tex"),
+                                   dir.Internal("src\\a\\again\\deep\\hel.gp")}));
+  // Without recursion the link is listed as the folder it is.
+  const std::vector<std::string> flat = ListFilesEx(dir.Internal("src\\a"), "*.*", false, true, 63);
+  EXPECT_EQ(std::set<std::string>(flat.begin(), flat.end()),
+            (std::set<std::string>{dir.Internal("src\\a\\file.txt"), dir.Internal("src\\a\\alias.txt"),
+                                   dir.Internal("src\\a\\linked"), dir.Internal("src\\a\\again"),
+                                   dir.Internal("src\\a\\")}));
+}
+
+// A link back to a folder on the way down would be walked for ever: refused,
+// naming the link and the folder it leads back to, as the user knows them.
+TEST(ListFilesExLinkTest, LinkCyclesAreRefusedNamingTheLink) {
+  struct Case {
+    const char* link;     // below the walked folder
+    const char* target;   // as the link holds it; "" for the walked folder's full path
+    const char* leadsTo;  // below the walked folder; "" for the walked folder itself
+  };
+  for (const Case& c : {Case{"a\\up", "..", ""}, Case{"a\\self", ".", "a"}, Case{"a\\b\\top", "", ""},
+                        Case{"a\\b\\back", "../../a", "a"}}) {
+    TempDir dir;
+    test::WriteNativeFile(dir.Native("a\\b\\file.txt"), "x");
+    fs::create_directory_symlink(*c.target ? std::string(c.target) : dir.native(), dir.Native(c.link));
+    try {
+      ListFilesEx(dir.internal(), "*.*", true, false, 63);
+      ADD_FAILURE() << "walked through " << c.link;
+    } catch (const RefusedError& error) {
+      const std::string message = error.what();
+      const std::string leadsTo = *c.leadsTo ? dir.Internal(c.leadsTo) : dir.internal();
+      EXPECT_NE(message.find("\"" + DisplayPath(dir.Internal(c.link)) + "\""), std::string::npos) << message;
+      EXPECT_NE(message.find("\"" + DisplayPath(leadsTo) + "\""), std::string::npos) << message;
+    }
+  }
 }
 #endif
 

@@ -22,7 +22,8 @@
 namespace skarvel {
 namespace {
 
-[[noreturn]] void ThrowErrno() { ThrowIoError(errno); }
+[[noreturn]] void ThrowErrno(IoDirection direction = IoDirection::Read) { ThrowIoError(errno, direction); }
+[[noreturn]] void ThrowWriteErrno() { ThrowErrno(IoDirection::Write); }
 
 constexpr int kSeekNegative = 131;
 
@@ -49,8 +50,9 @@ void ReadExactly(int fd, void* buffer, std::size_t size, std::int64_t position) 
 
 // Root may write anything, so the read-only attribute (no write bits) is
 // enforced here rather than left to the kernel. Only regular files are files:
-// a device or a pipe could block the program or never end.
-void RefuseUnwritable(int fd) {
+// a device or a pipe could block the program or never end. Gives the file's
+// length, which this look-up has found anyway.
+std::int64_t RefuseUnwritable(int fd) {
   struct stat info {};
   if (fstat(fd, &info) != 0) {
     const int error = errno;
@@ -61,6 +63,16 @@ void RefuseUnwritable(int fd) {
     close(fd);
     throw IoError(5);
   }
+  return info.st_size;
+}
+
+// The permission bits of a file with the read-only attribute set or cleared:
+// read-only takes every write bit away; clearing it gives the owner's back when
+// none is left, and otherwise changes nothing.
+mode_t ModeWithReadOnly(mode_t mode, bool readOnly) {
+  mode &= 07777;
+  if (readOnly) return mode & ~static_cast<mode_t>(0222);
+  return (mode & 0222) != 0 ? mode : mode | S_IWUSR;
 }
 
 // The file a path finally names, following links (also a dangling one), so that
@@ -79,7 +91,7 @@ std::string ResolveLinks(std::string path) {
     }
     path = std::move(target);
   }
-  throw IoError(ELOOP);
+  ThrowIoError(ELOOP);
 }
 
 std::string FolderOf(const std::string& nativePath) {
@@ -133,12 +145,12 @@ File File::OpenExisting(const std::string& path) {
   const std::string native = ToNativePath(path);
   const int fd = open(native.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) ThrowErrno();
-  RefuseUnwritable(fd);
+  const std::int64_t length = RefuseUnwritable(fd);
   // O_NONBLOCK only kept the open itself from waiting on something that is not
   // a regular file. RefuseUnwritable let through regular files alone, whose reads
   // and writes it does not affect, so it stays: two calls fewer for every file
-  // an update reads.
-  return File(fd);
+  // an update reads. A file that got through is not read-only.
+  return File(fd, length, 0);
 }
 
 File File::Create(const std::string& path) {
@@ -148,21 +160,24 @@ File File::Create(const std::string& path) {
   struct stat info {};
   if (stat(native.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || !HasWriteBits(info))) throw IoError(5);
   const int fd = open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) ThrowErrno();
+  if (fd < 0) ThrowWriteErrno();
   if (ftruncate(fd, 0) != 0) {
     const int error = errno;
     close(fd);
-    ThrowIoError(error);
+    ThrowIoError(error, IoDirection::Write);
   }
   return File(fd);
 }
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), lengthAtOpen_(other.lengthAtOpen_), attributes_(other.attributes_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (handle_ >= 0) close(Descriptor(handle_));
     handle_ = std::exchange(other.handle_, -1);
+    lengthAtOpen_ = other.lengthAtOpen_;
+    attributes_ = other.attributes_;
   }
   return *this;
 }
@@ -175,6 +190,17 @@ std::int64_t File::Size() const {
   struct stat info {};
   if (fstat(Descriptor(handle_), &info) != 0) ThrowErrno();
   return info.st_size;
+}
+
+void File::SetAttributes(std::uint32_t attributes) {
+  const bool readOnly = (attributes & kAttrReadOnly) != 0;
+  if (readOnly == ((attributes_ & kAttrReadOnly) != 0)) return;
+  const int fd = Descriptor(handle_);
+  struct stat info {};
+  if (fstat(fd, &info) != 0) ThrowErrno();
+  const mode_t mode = ModeWithReadOnly(info.st_mode, readOnly);
+  if (mode != (info.st_mode & 07777) && fchmod(fd, mode) != 0) ThrowWriteErrno();
+  attributes_ = readOnly ? std::uint32_t{kAttrReadOnly} : 0;
 }
 
 void File::Seek(std::int64_t position) {
@@ -199,7 +225,7 @@ void File::Write(const void* buffer, std::size_t size) {
       // Part of the bytes went in and the rest would not: a write that stores
       // fewer bytes than asked, whatever the system calls the reason.
       if (stored) throw IoError(101);
-      ThrowErrno();
+      ThrowWriteErrno();
     }
     stored = true;
     if (put == 0) throw IoError(101);
@@ -218,7 +244,7 @@ void File::CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size
       if (errno == EINTR) continue;
       // Another file system, or a kernel without the call: through memory instead.
       if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) break;
-      ThrowErrno();
+      ThrowWriteErrno();
     }
     if (copied == 0) throw IoError(100);
     size -= copied;
@@ -234,14 +260,14 @@ void File::CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size
 }
 
 void File::Sync() {
-  if (fsync(Descriptor(handle_)) != 0) ThrowErrno();
+  if (fsync(Descriptor(handle_)) != 0) ThrowWriteErrno();
 }
 
 void File::Close() {
   if (handle_ < 0) return;
   const int fd = Descriptor(std::exchange(handle_, -1));
   // The descriptor is gone even when close reports an error: never close it twice.
-  if (close(fd) != 0 && errno != EINTR) ThrowErrno();
+  if (close(fd) != 0 && errno != EINTR) ThrowWriteErrno();
 }
 
 ReplacementFile::ReplacementFile(const std::string& targetPath)
@@ -259,7 +285,7 @@ ReplacementFile::ReplacementFile(const std::string& targetPath)
   std::string pattern = (slash == std::string::npos ? std::string() : target_.substr(0, slash + 1)) + "." + name +
                         ".skarvel-XXXXXX";
   const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) ThrowErrno();
+  if (fd < 0) ThrowWriteErrno();
   temporary_ = pattern;
   file_ = File(fd);
 }
@@ -278,7 +304,7 @@ void ReplacementFile::Commit() {
   struct stat info {};
   if (stat(target_.c_str(), &info) == 0) {
     if (!S_ISREG(info.st_mode) || !HasWriteBits(info)) throw IoError(5);
-    if (fchmod(fd, info.st_mode & 07777) != 0) ThrowErrno();
+    if (fchmod(fd, info.st_mode & 07777) != 0) ThrowWriteErrno();
     struct stat own {};
     if (fstat(fd, &own) == 0 && (own.st_uid != info.st_uid || own.st_gid != info.st_gid)) {
       if (fchown(fd, info.st_uid, info.st_gid) != 0) {
@@ -286,13 +312,13 @@ void ReplacementFile::Commit() {
       }
     }
   } else if (errno == ENOENT) {
-    if (fchmod(fd, 0666 & ~CurrentUmask()) != 0) ThrowErrno();
+    if (fchmod(fd, 0666 & ~CurrentUmask()) != 0) ThrowWriteErrno();
   } else {
     ThrowErrno();
   }
   file_.Sync();
   file_.Close();
-  if (rename(temporary_.c_str(), target_.c_str()) != 0) ThrowErrno();
+  if (rename(temporary_.c_str(), target_.c_str()) != 0) ThrowWriteErrno();
   committed_ = true;
   // Makes the rename itself survive a crash. The new version is already in
   // place, so a failure here is not reported as a failed replacement.
@@ -326,15 +352,10 @@ void SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   const std::string native = ToNativePath(path);
   struct stat info {};
   if (stat(native.c_str(), &info) != 0) ThrowErrno();
-  mode_t mode = info.st_mode & 07777;
-  if (attributes & kAttrReadOnly) {
-    mode &= ~static_cast<mode_t>(0222);
-  } else if (!HasWriteBits(info)) {
-    mode |= S_IWUSR;
-  }
+  const mode_t mode = ModeWithReadOnly(info.st_mode, (attributes & kAttrReadOnly) != 0);
   // Only a real change asks the system, so that clearing an attribute that is
   // not set works on a file the user may write but does not own.
-  if (mode != (info.st_mode & 07777) && chmod(native.c_str(), mode) != 0) ThrowErrno();
+  if (mode != (info.st_mode & 07777) && chmod(native.c_str(), mode) != 0) ThrowWriteErrno();
 }
 
 std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std::string& mask) {
@@ -347,16 +368,16 @@ std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std
     while (const dirent* item = readdir(dir)) {
       const std::string_view nativeName(item->d_name);
       if (nativeName.find('\\') != std::string_view::npos) {
-        throw RefusedError("The folder \"" + folder + "\" holds a file named \"" + Utf8ToCp1252Lossy(nativeName) +
-                           "\"; its \"\\\" would be taken for a folder separator, so the folder cannot be used. "
+        throw RefusedError("The folder \"" + DisplayPath(folder) + "\" holds a file named \"" +
+                           Utf8ToCp1252Lossy(nativeName) + "\"; its \"\\\" would be taken for a folder separator, so the folder cannot be used. "
                            "Rename the file first.");
       }
       std::string name;
       try {
         name = Utf8ToCp1252(nativeName);
       } catch (const RefusedError&) {
-        throw RefusedError("The folder \"" + folder + "\" holds a file named \"" + Utf8ToCp1252Lossy(nativeName) +
-                           "\" with characters that the Windows-1252 code page cannot hold (shown as \"?\"), so "
+        throw RefusedError("The folder \"" + DisplayPath(folder) + "\" holds a file named \"" +
+                           Utf8ToCp1252Lossy(nativeName) + "\" with characters that the Windows-1252 code page cannot hold (shown as \"?\"), so "
                            "the folder cannot be used. Rename the file first.");
       }
       if (!all && !MatchesMask(name, mask)) continue;
@@ -381,6 +402,12 @@ std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std
   }
   closedir(dir);
   return entries;
+}
+
+std::optional<FolderIdentity> IdentityOfFolder(const std::string& path) {
+  struct stat info {};
+  if (stat(ToNativePath(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+  return FolderIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
 bool ForceDirectories(const std::string& folder) {

@@ -32,4 +32,12 @@ std::string ToNativePath(std::string_view internal) {
   return native;
 }
 
+std::string DisplayPath(std::string_view internal) {
+  std::string shown(internal);
+  for (char& c : shown) {
+    if (c == '\\') c = '/';
+  }
+  return shown;
+}
+
 }  // namespace skarvel

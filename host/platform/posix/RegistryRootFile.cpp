@@ -7,11 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/platform/posix/RegistryFile.h"
+#include "host/platform/posix/SystemErrors.h"
 
 namespace skarvel::regfile {
 namespace {
@@ -54,13 +54,18 @@ class TemporaryFile {
   std::string path_;
 };
 
+// The file as a message names it: the path the user knows, in the internal code
+// page like the rest of the text.
 std::string ForMessages(const std::string& nativePath) {
   try {
-    return ToInternalPath(nativePath);
+    return DisplayPath(ToInternalPath(nativePath));
   } catch (const Error&) {
-    return nativePath;
+    return Utf8ToCp1252Lossy(nativePath);
   }
 }
+
+// Why a read failed, in the words the file layer uses for the same failure.
+std::string ReadFailure(int error) { return IoError::TextFor(IoCodeFor(error, IoDirection::Read)); }
 
 // Writable by this process, judged by the write bits as well as by the system:
 // root may write anything, and a read-only registry must stay read-only for it too.
@@ -109,7 +114,7 @@ Contents RootFile::Read() const {
   Descriptor fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     if (errno == ENOENT) return {};
-    throw RegistryError("Cannot read registry file " + ForMessages(path_) + ": " + std::strerror(errno));
+    throw RegistryError("Cannot read registry file " + ForMessages(path_) + ": " + ReadFailure(errno));
   }
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
@@ -120,7 +125,7 @@ Contents RootFile::Read() const {
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw RegistryError("Cannot read registry file " + ForMessages(path_) + ": " + std::strerror(errno));
+    if (n < 0) throw RegistryError("Cannot read registry file " + ForMessages(path_) + ": " + ReadFailure(errno));
     if (n == 0) break;
     text.append(buffer, static_cast<std::size_t>(n));
     if (text.size() > static_cast<std::size_t>(kMaxFileSize)) {

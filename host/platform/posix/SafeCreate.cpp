@@ -24,6 +24,9 @@ namespace {
 // tree within the process's descriptor limit.
 constexpr std::size_t kMaxOpenFolders = 256;
 
+// Everything here serves a file being written, so a device's I/O error is a write fault.
+[[noreturn]] void ThrowWriteError(int error) { ThrowIoError(error, IoDirection::Write); }
+
 bool IsLinkAt(int folder, const std::string& nativeName) {
   struct stat info {};
   return fstatat(folder, nativeName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
@@ -53,7 +56,8 @@ struct ConfinedFolder::Impl {
   }
 
   [[noreturn]] void RefuseLink(const std::string& linkRelative, const std::string& relative) const {
-    throw RefusedError("\"" + linkRelative + "\" in the folder \"" + root +
+    // The link is a folder on the disk; the file not written keeps its entry name.
+    throw RefusedError("\"" + DisplayPath(linkRelative) + "\" in the folder \"" + DisplayPath(root) +
                        "\" is a link, which could lead outside the folder, so \"" + relative +
                        "\" is not written there.");
   }
@@ -64,7 +68,7 @@ struct ConfinedFolder::Impl {
     if (rootFd >= 0) return rootFd;
     ForceDirectories(root);
     const int fd = open(ToNativePath(root).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) ThrowIoError(errno);
+    if (fd < 0) ThrowWriteError(errno);
     rootFd = fd;
     return rootFd;
   }
@@ -79,13 +83,13 @@ struct ConfinedFolder::Impl {
     int fd = openat(parentFd, native.c_str(), kFlags);
     if (fd < 0 && errno == ENOENT) {
       // Made by another program in the meantime is as good as made here.
-      if (mkdirat(parentFd, native.c_str(), 0777) != 0 && errno != EEXIST) ThrowIoError(errno);
+      if (mkdirat(parentFd, native.c_str(), 0777) != 0 && errno != EEXIST) ThrowWriteError(errno);
       fd = openat(parentFd, native.c_str(), kFlags);
     }
     if (fd < 0) {
       const int error = errno;
       if ((error == ELOOP || error == ENOTDIR) && IsLinkAt(parentFd, native)) RefuseLink(folder, relative);
-      ThrowIoError(error);
+      ThrowWriteError(error);
     }
     if (folders.size() >= kMaxOpenFolders) CloseFolders();
     folders.emplace(folder, fd);
@@ -105,22 +109,22 @@ ConfinedFile ConfinedFolder::Create(const std::string& relative) {
   // one call per file.
   int fd = openat(folderFd, native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd >= 0) return ConfinedFile(fd);
-  if (errno != EEXIST) ThrowIoError(errno);
+  if (errno != EEXIST) ThrowWriteError(errno);
   // An existing one is opened without truncation, so that a refused file keeps
   // its bytes; O_NONBLOCK keeps a pipe from holding the program.
   fd = openat(folderFd, native.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     const int error = errno;
     if (error == ELOOP && IsLinkAt(folderFd, native)) impl_->RefuseLink(relative, relative);
-    ThrowIoError(error);
+    ThrowWriteError(error);
   }
   ConfinedFile file(fd);
   struct stat info {};
-  if (fstat(fd, &info) != 0) ThrowIoError(errno);
+  if (fstat(fd, &info) != 0) ThrowWriteError(errno);
   // Root ignores the write bits, so the read-only attribute is enforced here.
   if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) throw IoError(5);
-  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) ThrowIoError(errno);
-  if (info.st_size > 0 && ftruncate(fd, 0) != 0) ThrowIoError(errno);
+  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) ThrowWriteError(errno);
+  if (info.st_size > 0 && ftruncate(fd, 0) != 0) ThrowWriteError(errno);
   return file;
 }
 
@@ -144,7 +148,7 @@ void ConfinedFile::Write(const void* buffer, std::size_t size) {
     const ssize_t put = write(static_cast<int>(handle_), in, size);
     if (put < 0) {
       if (errno == EINTR) continue;
-      ThrowIoError(errno);
+      ThrowWriteError(errno);
     }
     if (put == 0) throw IoError(101);
     in += put;
@@ -155,7 +159,7 @@ void ConfinedFile::Write(const void* buffer, std::size_t size) {
 void ConfinedFile::Close() {
   if (handle_ < 0) return;
   const int fd = static_cast<int>(std::exchange(handle_, -1));
-  if (close(fd) != 0 && errno != EINTR) ThrowIoError(errno);
+  if (close(fd) != 0 && errno != EINTR) ThrowWriteError(errno);
 }
 
 }  // namespace skarvel

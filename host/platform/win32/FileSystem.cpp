@@ -42,11 +42,13 @@ bool ForceFolder(const std::string& folder) {
 // Windows refuses to open a read-only file for writing by itself; Wine run as
 // root does not, so the attribute is checked here as well, before anything
 // is opened or truncated.
-void RefuseReadOnly(const std::string& path) {
+// Gives the attributes it found (INVALID_FILE_ATTRIBUTES for a missing file).
+DWORD RefuseReadOnly(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     throw IoError(ERROR_ACCESS_DENIED);
   }
+  return attributes;
 }
 
 // What ReplaceFile reports when another program holds the target open without
@@ -77,11 +79,13 @@ bool HeldWithoutDeleteSharing(const std::string& path) {
 }  // namespace
 
 File File::OpenExisting(const std::string& path) {
-  RefuseReadOnly(path);
+  const DWORD attributes = RefuseReadOnly(path);
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
-  return File(Raw(handle));
+  File file(Raw(handle), 0, attributes);
+  file.lengthAtOpen_ = file.Size();
+  return file;
 }
 
 File File::Create(const std::string& path) {
@@ -92,12 +96,15 @@ File File::Create(const std::string& path) {
   return File(Raw(handle));
 }
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), lengthAtOpen_(other.lengthAtOpen_), attributes_(other.attributes_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (handle_ != -1) CloseHandle(Handle(handle_));
     handle_ = std::exchange(other.handle_, -1);
+    lengthAtOpen_ = other.lengthAtOpen_;
+    attributes_ = other.attributes_;
   }
   return *this;
 }
@@ -110,6 +117,16 @@ std::int64_t File::Size() const {
   LARGE_INTEGER size;
   if (!GetFileSizeEx(Handle(handle_), &size)) ThrowLastError();
   return size.QuadPart;
+}
+
+void File::SetAttributes(std::uint32_t attributes) {
+  // No attribute at all is spelled "normal", as SetFileAttributesA wants it.
+  const DWORD wanted = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+  if (wanted == attributes_) return;
+  FILE_BASIC_INFO info{};  // times of zero are left as they are
+  info.FileAttributes = wanted;
+  if (!SetFileInformationByHandle(Handle(handle_), FileBasicInfo, &info, sizeof info)) ThrowLastError();
+  attributes_ = wanted;
 }
 
 void File::Seek(std::int64_t position) {
@@ -274,6 +291,19 @@ std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return entries;
+}
+
+std::optional<FolderIdentity> IdentityOfFolder(const std::string& path) {
+  // A folder opens only with backup semantics; no access is needed to read its ID.
+  HANDLE handle = CreateFileA(path.c_str(), 0, kShareAll | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::nullopt;
+  return FolderIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 bool ForceDirectories(const std::string& folder) {

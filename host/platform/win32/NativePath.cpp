@@ -10,5 +10,6 @@ std::string ToDisplayText(std::string_view internal) { return std::string(intern
 std::string FromDisplayText(std::string_view display) { return std::string(display); }
 std::string ToInternalPath(std::string_view native) { return std::string(native); }
 std::string ToNativePath(std::string_view internal) { return std::string(internal); }
+std::string DisplayPath(std::string_view internal) { return std::string(internal); }
 
 }  // namespace skarvel

@@ -1,7 +1,8 @@
-// Every Windows test program runs with HKEY_CURRENT_USER and
-// HKEY_LOCAL_MACHINE turned to scratch keys of its own, so that a test which
-// writes the game's key or the program's settings never touches the machine's
-// (run on a real Windows, it would otherwise rewrite where the game lives).
+// Every Windows test runs with HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE turned
+// to fresh scratch keys of its own, as a POSIX test keeps its registry files in
+// its temporary folder: no test sees another's values, and a test that writes
+// the game's key or the program's settings never touches the machine's (run on
+// a real Windows, it would otherwise rewrite where the game lives).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,36 +11,44 @@
 namespace skarvel::test {
 namespace {
 
-class RegistrySandbox : public ::testing::Environment {
+class RegistrySandbox : public ::testing::EmptyTestEventListener {
  public:
-  void SetUp() override {
-    scratch_ = "Software\\Skarvel tests\\" + std::to_string(GetCurrentProcessId());
+  void OnTestStart(const ::testing::TestInfo&) override {
+    scratch_ = "Software\\Skarvel tests\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++tests_);
     Override(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", machine_);
     Override(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", user_);
   }
 
-  void TearDown() override {
+  void OnTestEnd(const ::testing::TestInfo&) override {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     RegCloseKey(user_);
     RegCloseKey(machine_);
     RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skarvel tests");  // only once it is empty
   }
 
  private:
   void Override(HKEY root, const char* name, HKEY& key) {
     const std::string path = scratch_ + "\\" + name;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegOverridePredefKey(root, key), ERROR_SUCCESS);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS ||
+        RegOverridePredefKey(root, key) != ERROR_SUCCESS) {
+      ADD_FAILURE() << "the registry could not be turned to " << path;
+    }
   }
 
   std::string scratch_;
+  int tests_ = 0;
   HKEY user_ = nullptr;
   HKEY machine_ = nullptr;
 };
 
-const auto* const kSandbox = ::testing::AddGlobalTestEnvironment(new RegistrySandbox);
+// Appended before main runs the tests, so that it sees every test start.
+const bool kSandboxed = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new RegistrySandbox);
+  return true;
+}();
 
 }  // namespace
 }  // namespace skarvel::test
