@@ -33,3 +33,8 @@ awk '/^[0-9]+\/[0-9]+ Test: /{program=$3} /^\[  (PASSED|SKIPPED|FAILED)  ?\] [0-
 # its time. Longer runs: bash fuzz/run.sh all SECONDS.
 echo "=== fuzz: build the targets and run each for 60 s"
 bash fuzz/run.sh all 60
+
+# The Debian package as users get it: built, installed with apt-get on this
+# machine, and the installed skarvel-cli run once.
+echo "=== package: build, install and run"
+bash scripts/package.sh --install

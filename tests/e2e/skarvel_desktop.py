@@ -172,15 +172,16 @@ class DesktopSession:
                                  "org.a11y.Bus.GetAddress"], env=self.environment, capture_output=True, timeout=5)
         return result.returncode == 0
 
-    def start_program(self, *arguments, cwd=None, extra_environment=None):
-        """Starts the program; returns once its main window is in the accessibility tree."""
+    def start_program(self, *arguments, cwd=None, extra_environment=None, window="Update wad"):
+        """Starts the program; returns once a control named window is in the
+        accessibility tree (the main window's "Update wad" unless told otherwise)."""
         environment = dict(self.environment)
         environment["QT_QPA_PLATFORM"] = "xcb"
         environment.update(extra_environment or {})
         self._log = open(os.path.join(self.work, "program.log"), "wb")
         self._program = subprocess.Popen([self.program, *arguments], cwd=cwd or self.work, env=environment,
                                          stdout=self._log, stderr=subprocess.STDOUT, start_new_session=True)
-        wait_until(lambda: self.find("Update wad", timeout=0), what="the main window")
+        wait_until(lambda: self.find(window, timeout=0), what="the control %r" % window)
 
     def program_exit_code(self, timeout=DEFAULT_TIMEOUT):
         """Waits for the program to end by itself; its exit code."""
