@@ -12,6 +12,7 @@
 
 #include "host/GameFolder.h"
 #include "host/SettingsStore.h"
+#include "support/ScratchRegistry.h"
 #include "support/ScriptedMainWindow.h"
 #include "support/TempDir.h"
 #include "support/WadBytes.h"
@@ -40,7 +41,7 @@ class ScriptedTree : public ui::FolderDialogView {
 class FolderDialogs {
  public:
   test::TempDir dir;
-  AppState state{Registry::AtFolder(dir.Native("registry"))};
+  AppState state{test::ScratchRegistry(dir)};
   test::ScriptedMainWindow window;
   ui::TForm1 form{state, window};
   ScriptedTree tree{window.events};

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "support/ScratchRegistry.h"
+
 namespace skarvel::test {
 namespace {
 
@@ -19,6 +21,14 @@ class RegistrySandbox : public ::testing::EmptyTestEventListener {
     Override(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", user_);
   }
 
+  // Empties both scratch keys, for a test whose cases each need a registry of
+  // their own.
+  void Empty() const {
+    for (HKEY key : {user_, machine_}) {
+      if (key == nullptr || RegDeleteTreeA(key, nullptr) != ERROR_SUCCESS) ADD_FAILURE() << "the scratch registry could not be emptied";
+    }
+  }
+
   void OnTestEnd(const ::testing::TestInfo&) override {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
@@ -26,6 +36,7 @@ class RegistrySandbox : public ::testing::EmptyTestEventListener {
     RegCloseKey(machine_);
     RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skarvel tests");  // only once it is empty
+    user_ = machine_ = nullptr;
   }
 
  private:
@@ -44,11 +55,21 @@ class RegistrySandbox : public ::testing::EmptyTestEventListener {
   HKEY machine_ = nullptr;
 };
 
+RegistrySandbox* sandbox = nullptr;
+
 // Appended before main runs the tests, so that it sees every test start.
 const bool kSandboxed = [] {
-  ::testing::UnitTest::GetInstance()->listeners().Append(new RegistrySandbox);
+  sandbox = new RegistrySandbox;
+  ::testing::UnitTest::GetInstance()->listeners().Append(sandbox);
   return true;
 }();
 
 }  // namespace
+
+// Only a program that links the sandbox has this: without it an emptying would
+// reach the machine's own keys, and the program does not link.
+Registry ScratchRegistry(const TempDir&) {
+  sandbox->Empty();
+  return Registry::Default();
+}
 }  // namespace skarvel::test
