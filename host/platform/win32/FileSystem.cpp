@@ -71,8 +71,8 @@ bool HeldWithoutDeleteSharing(const std::string& path) {
 }
 
 [[noreturn]] void RefuseHeldTarget(const std::string& path) {
-  throw RefusedError("The file " + path +
-                     " is held open by another program, so it cannot be replaced; it is left as it was. "
+  throw RefusedError("The file \"" + path +
+                     "\" is held open by another program, so it cannot be replaced; it is left as it was. "
                      "Close the other program and try again.");
 }
 
