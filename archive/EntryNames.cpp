@@ -40,7 +40,7 @@ std::optional<std::string> UnsafeComponentReason(std::string_view component, con
   if (component.empty()) return "it holds an empty folder name";
   if (component == "." || component == "..")
     return "it holds a \"" + std::string(component) + "\" component, which would lead out of the folder";
-  if (rules.posixComponentLimit && ToNativePath(component).size() > kMaxNativeComponent)
+  if (rules.posixComponentLimit && Cp1252ToUtf8(component).size() > kMaxNativeComponent)
     return "its part \"" + std::string(component) + "\" is too long for a file name on this system";
   if (rules.windows) {
     for (char c : component) {

@@ -377,6 +377,10 @@ void WriteArchive(const WadArchive& wad, const std::string& path, std::size_t n,
     }
   }
   writer.Flush();
+  // The old archive is usually the very file being replaced, and Windows does
+  // not replace a file that is still open without delete sharing, as every file
+  // of the program is opened.
+  if (dataFile) dataFile->Close();
   replacement.Commit();
 }
 

@@ -7,6 +7,10 @@
 
 #include "host/Errors.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace skarvel {
 namespace {
 
@@ -92,7 +96,23 @@ constexpr std::array<unsigned char, 256> MakeLowerTable() {
   return table;
 }
 
+#ifdef _WIN32
+// On Windows the program's bytes are in the system's code page, which need not
+// be 1252: the system lower-cases them, once per byte value, into the same
+// table (under 1252 it is the table above).
+std::array<unsigned char, 256> MakeSystemLowerTable() {
+  std::array<unsigned char, 256> table{};
+  for (int i = 0; i < 256; ++i) {
+    char c = static_cast<char>(i);
+    CharLowerBuffA(&c, 1);
+    table[i] = static_cast<unsigned char>(c);
+  }
+  return table;
+}
+const std::array<unsigned char, 256> kLower = MakeSystemLowerTable();
+#else
 constexpr std::array<unsigned char, 256> kLower = MakeLowerTable();
+#endif
 
 }  // namespace
 

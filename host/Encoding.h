@@ -22,7 +22,9 @@ std::string Utf8ToCp1252(std::string_view text);
 std::string Utf8ToCp1252Lossy(std::string_view text);
 
 // Lower-casing of Windows-1252 bytes through a table (A-Z and the accented
-// capitals of the code page), the same on every machine whatever its locale.
+// capitals of the code page), the same on every POSIX machine whatever its
+// locale. On Windows the table is the system's own lower-casing of its code
+// page, in which the program's bytes are there.
 char LowerCp1252(char c);
 std::string ToLowerCp1252(std::string_view text);
 

@@ -77,7 +77,9 @@ class ReplacementFile {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
   File& file() { return file_; }
-  // Flushes, closes and renames over the target.
+  // Flushes, closes and renames over the target. On Windows a target that another
+  // program holds open so that it cannot be replaced raises RefusedError naming
+  // it, the target untouched.
   void Commit();
 
  private:

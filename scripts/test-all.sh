@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test run: installs what is missing, builds, and runs every test,
 # first in the ordinary build, then under the address and undefined-behaviour
-# sanitizers, and finally runs each libFuzzer target for a minute on its corpus.
+# sanitizers, then the Windows build's tests under Wine, and finally runs each
+# libFuzzer target for a minute on its corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,17 @@ for preset in dev asan; do
   echo "=== $preset: tests"
   ctest --preset "$preset" -j "$jobs"
 done
+
+# The Windows executables (mingw-w64), each test program run under Wine in a
+# Wine prefix of its own (cmake/wine-run.sh).
+echo "=== windows: configure and build"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+echo "=== windows: tests under Wine"
+ctest --preset windows -j "$jobs"
+# One test run per program under Wine: the counts of each, from its own output.
+awk '/^[0-9]+\/[0-9]+ Test: /{program=$3} /^\[  (PASSED|SKIPPED|FAILED)  ?\] [0-9]+ test/{print "    " program ": " $0}' \
+  build/windows/Testing/Temporary/LastTest.log
 
 # A minute per target on the seed corpus: long enough to replay every seed and
 # catch a fault that the seeds reach, short enough to keep the run well inside

@@ -1,7 +1,7 @@
 // The "\1wad" command line with the real main window's handlers and the real
 // update, over a game folder and a package folder below a temporary folder.
-// The registry lives in that folder, which only the POSIX registry allows.
-#ifndef _WIN32
+// The registry lives in that folder (on Windows in scratch keys of the test's
+// own, tests/support/win32).
 
 #include "app/Installer.h"
 
@@ -21,6 +21,7 @@
 #include "host/Errors.h"
 #include "host/GameFolder.h"
 #include "host/Messages.h"
+#include "support/ScratchRegistry.h"
 #include "support/TempDir.h"
 #include "support/WadBytes.h"
 #include "tests/app/ScriptedDesktop.h"
@@ -47,7 +48,7 @@ const std::string kSub = PackedWad({{"tex\\a.tex", "old-a"}, {"tex\\b.tex", "NEW
 class Installation {
  public:
   test::TempDir dir;
-  AppState state{Registry::AtFolder(dir.Native("registry"))};
+  AppState state{test::ScratchRegistry(dir)};
   test::ScriptedDesktop desktop{state};
 
   Installation() {
@@ -138,7 +139,7 @@ TEST(Installer, EachFormOfTheCommandLineDoesWhatItsWordsSay) {
 }
 
 // Runs that patch nothing: a stop by the update's own message, or an error.
-enum class Setup { Ready, NoGameFolder, ShortArchive, DamagedSettings };
+enum class Setup { Ready, NoGameFolder, ShortArchive, UnreadableAnswer };
 
 struct FailureCase {
   const char* what;
@@ -160,7 +161,7 @@ TEST(Installer, ARunThatPatchedNothingSaysSoAndEndsWithOne) {
       {"End", Setup::NoGameFolder, "\\1wad data\\mod.wad sub \\End", messages::kWadPathMistake, no},
       {"archive shorter than its directory", Setup::ShortArchive, "\\1wad data\\mod.wad", nullptr, no},
       {"the same after Start", Setup::ShortArchive, "\\1wad data\\mod.wad sub \\Start", nullptr, "1"},
-      {"the store cannot open", Setup::DamagedSettings, "\\1wad data\\mod.wad sub \\Run", nullptr, nullptr},
+      {"the remembered answer is no text", Setup::UnreadableAnswer, "\\1wad data\\mod.wad sub \\Run", nullptr, nullptr},
   };
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -171,7 +172,10 @@ TEST(Installer, ARunThatPatchedNothingSaysSoAndEndsWithOne) {
       before = kOriginal.substr(0, 4 + 136 + 10);  // the second record cut short
       WriteNativeFile(run.dir.Native("GP4\\data\\mod.wad"), before);
     }
-    if (c.setup == Setup::DamagedSettings) WriteNativeFile(run.dir.Native("registry\\HKEY_CURRENT_USER.reg"), "[x\n");
+    if (c.setup == Setup::UnreadableAnswer) {
+      run.state.registry.Open(RegistryRoot::CurrentUser, kPackageKey, true)
+          ->Set("Continue", RegistryValue{kRegBinary, "\1"});
+    }
     run.desktop.confirmAnswers = {true};
 
     EXPECT_EQ(run.Run(c.line), 1);
@@ -252,5 +256,3 @@ TEST(Installer, ApplicationErrorTextFollowsTheRuntimesPattern) {
 
 }  // namespace
 }  // namespace skarvel
-
-#endif  // _WIN32

@@ -1,6 +1,6 @@
 // The start of the program in both its lives, told by the order of what the
-// desktop was asked to do. The registry lives in a temporary folder (POSIX only).
-#ifndef _WIN32
+// desktop was asked to do. The registry lives in a temporary folder (on Windows
+// in scratch keys of the test's own).
 
 #include "app/Startup.h"
 
@@ -12,6 +12,7 @@
 
 #include "host/GameFolder.h"
 #include "host/SettingsStore.h"
+#include "support/ScratchRegistry.h"
 #include "support/TempDir.h"
 #include "support/WadBytes.h"
 #include "tests/app/ScriptedDesktop.h"
@@ -69,7 +70,7 @@ TEST(Startup, TheWindowsComeFirstThenTheCommandLineDecides) {
   for (const StartupCase& c : cases) {
     SCOPED_TRACE(c.what);
     test::TempDir dir;
-    AppState state{Registry::AtFolder(dir.Native("registry"))};
+    AppState state{test::ScratchRegistry(dir)};
     test::ScriptedDesktop desktop{state};
     desktop.eventLoopExitCode = 7;
     WriteNativeFile(dir.Native("GP4\\GP4.exe"), "MZ");
@@ -79,7 +80,11 @@ TEST(Startup, TheWindowsComeFirstThenTheCommandLineDecides) {
     WriteNativeFile(dir.Native("b.txt"), test::PackedWad({{"t.bin", "t"}}));
     regpath(state.registry, dir.Internal("GP4"));
     SettingsStore::Open(state.registry, kMainSettingsKey).WriteString("WadName", dir.Internal("GP4\\a.wad"));
-    if (c.damagedSettings) WriteNativeFile(dir.Native("registry\\HKEY_CURRENT_USER.reg"), "damaged\n");
+    // A remembered name of the wrong type stops the initialisation at the settings.
+    if (c.damagedSettings) {
+      state.registry.Open(RegistryRoot::CurrentUser, kMainSettingsKey, true)
+          ->Set("FileName", RegistryValue{kRegDword, std::string("\1\0\0\0", 4)});
+    }
     auto expand = [&dir](std::string text) {
       const std::size_t at = text.find('$');
       return at == std::string::npos ? text : text.replace(at, 1, dir.internal());
@@ -99,5 +104,3 @@ TEST(Startup, TheWindowsComeFirstThenTheCommandLineDecides) {
 
 }  // namespace
 }  // namespace skarvel
-
-#endif  // _WIN32

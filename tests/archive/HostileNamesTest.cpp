@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -193,6 +194,8 @@ struct LinkCase {
   std::string outsideFile; // must stay as it was, or stay missing
 };
 
+// Links as POSIX makes them; the Windows suite plants junctions (tests/win32).
+#ifndef _WIN32
 class HostileLinkTest : public HostileNamesTest, public ::testing::WithParamInterface<LinkCase> {};
 
 TEST_P(HostileLinkTest, NothingIsWrittenThroughALinkBelowTheTarget) {
@@ -240,6 +243,7 @@ TEST_F(HostileNamesTest, TheTargetItselfMayBeALinkTheUserChose) {
   Extract({{"x\\y", "data"}}, "chosen");
   EXPECT_EQ(ReadNativeFile(dir.Native("real\\x\\y")), "data");
 }
+#endif
 
 TEST_F(HostileNamesTest, OddButSoundNamesStillExtract) {
   std::vector<test::TestEntry> entries;
@@ -248,6 +252,7 @@ TEST_F(HostileNamesTest, OddButSoundNamesStillExtract) {
     if (c.refusedOnPosix || c.refusedOnWindows) continue;
     entries.push_back({c.name, "data of " + c.name});
     std::string native = ToNativePath(c.name);
+    std::replace(native.begin(), native.end(), '\\', '/');  // a snapshot separates by "/"
     expected[native] = "data of " + c.name;
     for (auto slash = native.find('/'); slash != std::string::npos; slash = native.find('/', slash + 1))
       expected[native.substr(0, slash)] = "<dir>";

@@ -1,8 +1,10 @@
 #include "archive/WadArchive.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <csignal>
@@ -376,6 +378,9 @@ TEST_F(WadArchiveTest, RebuildMatchesThePlainPaintingOfRandomLayouts) {
   }
 }
 
+// Permission bits and file size limits are POSIX's; the Windows suite
+// (tests/win32) fails a replacement its own way.
+#ifndef _WIN32
 TEST_F(WadArchiveTest, RebuildKeepsTheTargetsPermissions) {
   WriteNativeFile(native, PackedWad({{"a", "1"}}));
   ASSERT_EQ(chmod(native.c_str(), 0640), 0);
@@ -388,6 +393,7 @@ TEST_F(WadArchiveTest, RebuildKeepsTheTargetsPermissions) {
   EXPECT_EQ(info.st_mode & 07777, 0640u);
   EXPECT_EQ(ReadNativeFile(native), PackedWad({{"a", "2"}}));
 }
+#endif
 
 // ---------------------------------------------------------------- refused layouts
 
@@ -448,6 +454,7 @@ TEST_F(WadArchiveTest, RebuildOfAReadOnlyArchiveFailsWithCode5AndKeepsIt) {
   EXPECT_EQ(FilesIn(dir.native()), 1u);
 }
 
+#ifndef _WIN32
 // A write that fails halfway (here: the process may not grow a file past 64 KiB,
 // which holds for root too) must leave the old archive whole and no temporary file.
 TEST_F(WadArchiveTest, AFailureWhileWritingLeavesTheOldArchiveWhole) {
@@ -476,6 +483,7 @@ TEST_F(WadArchiveTest, AFailureWhileWritingLeavesTheOldArchiveWhole) {
   EXPECT_EQ(ReadNativeFile(native), before);
   EXPECT_EQ(FilesIn(dir.native()), 1u);
 }
+#endif
 
 // ---------------------------------------------------------------- malformed archives
 

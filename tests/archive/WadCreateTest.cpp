@@ -103,7 +103,7 @@ TEST_F(WadCreateTest, FourFilesShowTwentyFiveToHundredThenTheTime) {
 
 struct TreeCase {
   const char* what;
-  Tree files;         // relative native paths below src; "<dir>" makes an empty folder
+  Tree files;         // relative internal paths below src; "<dir>" makes an empty folder
   bool trailingSeparator;
   std::vector<std::string> names;  // sorted
 };
@@ -114,9 +114,9 @@ TEST_P(WadCreateTreeTest, NamesAreThePathsBelowTheSourceFolder) {
   const TreeCase& c = GetParam();
   for (const auto& [relative, content] : c.files) {
     if (content == "<dir>") {
-      std::filesystem::create_directories(dir.Native("src\\" + relative));
+      std::filesystem::create_directories(dir.Native(ToNativePath("src\\" + relative)));
     } else {
-      WriteNativeFile(dir.Native("src\\" + relative), content);
+      WriteNativeFile(dir.Native(ToNativePath("src\\" + relative)), content);
     }
   }
   Create(dir.Internal("src") + (c.trailingSeparator ? "\\" : ""), "out.wad");
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"empty", "<dir>"}, {"empty2\\inner", "<dir>"}, {"zero", ""}, {"one", "1"}},
                  false,
                  {"one", "zero"}},
-        TreeCase{"Windows1252Names", {{"caf\xC3\xA9.tex", "c"}, {"b", "b"}}, false, {"b", "caf\xE9.tex"}}),
+        TreeCase{"Windows1252Names", {{"caf\xE9.tex", "c"}, {"b", "b"}}, false, {"b", "caf\xE9.tex"}}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(WadCreateTest, AnEmptyFileSharesItsOffsetWithTheNext) {
@@ -280,7 +280,7 @@ TEST_F(WadCreateFailureTest, DataPastTheLargestOffsetIsRefusedBeforeAnythingIsRe
   EXPECT_TRUE(bench.captions.empty()) << "refused before the first file";
   EXPECT_EQ(ReadNativeFile(dir.Native("out.wad")), "the user's older archive");
   std::vector<std::string> names;  // the big files are not read back: only the names count
-  for (const auto& item : std::filesystem::directory_iterator(dir.native())) names.push_back(item.path().filename());
+  for (const auto& item : std::filesystem::directory_iterator(dir.native())) names.push_back(item.path().filename().string());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"out.wad", "src"})) << "no temporary file is left behind";
 }

@@ -267,7 +267,7 @@ TEST_F(WadExtractOneTest, CreatesNoFolders) {
     LMDFilesDblClick(state, bench);
     FAIL() << "no error";
   } catch (const IoError& error) {
-    EXPECT_EQ(error.code(), 2);
+    EXPECT_EQ(error.code(), test::kMissingFolderCode);
   }
   EXPECT_FALSE(NativeExists(dir.Native("missing")));
   EXPECT_EQ(Setting("Extract1File"), "<unset>");

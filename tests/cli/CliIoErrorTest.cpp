@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "cli/CliRunner.h"
+#include "host/Encoding.h"
+#include "host/Errors.h"
 #include "support/WadBytes.h"
 
 namespace skarvel::test {
@@ -15,15 +17,19 @@ TEST(CliIoError, NamesTheFileBeforeTheText) {
   WriteNativeFile(cli.dir.Native("m.wad"), PackedWad({{"a.bin", "aaa"}, {"b.bin", "bb"}}));
   WriteNativeFile(cli.dir.Native("patch/new/fresh.dat"), "new!");
   MakeReadOnly(cli.dir.Native("patch/new/fresh.dat"));  // appended, so opened as it is
-  const std::string root = cli.dir.native() + "/";
+  // Texts as the terminal shows them; a missing folder is "no such file" on
+  // POSIX and "path not found" on Windows.
+  const auto said = [&](const std::string& relative, int code) {
+    return "skarvel-cli: " + cli.dir.Native(relative) + ": " + ToDisplayText(IoError::TextFor(code)) + "\n";
+  };
   const struct {
     std::vector<std::string> args;
     std::string err;
   } cases[] = {
-      {{"verify", "none.wad"}, "skarvel-cli: " + root + "none.wad: Fichier introuvable\n"},
-      {{"update", "m.wad", "patch"}, "skarvel-cli: " + root + "patch/new/fresh.dat: Acc\u00E8s au fichier refus\u00E9\n"},
-      {{"extract-one", "m.wad", "1", "no/such/folder/b.bin"},
-       "skarvel-cli: " + root + "no/such/folder/b.bin: Fichier introuvable\n"},
+      {{"verify", "none.wad"}, said("none.wad", 2)},
+      {{"update", "m.wad", "patch"}, said("patch\\new\\fresh.dat", 5)},
+      {{"extract-one", "m.wad", "1", ToNativePath("no\\such\\folder\\b.bin")},
+       said("no\\such\\folder\\b.bin", kMissingFolderCode)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0]);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliRunner.h"
+#include "host/Encoding.h"
 #include "support/WadBytes.h"
 
 namespace skarvel::test {
@@ -20,13 +21,14 @@ class CliList : public ::testing::Test {
   CliFixture cli;
 };
 
+// The text listing shows names as the terminal takes them: UTF-8 on POSIX, the
+// system's code page on Windows.
 TEST_F(CliList, OneTabSeparatedLinePerEntryInDirectoryOrder) {
   const CliResult r = cli.Run({"list", "s.wad"});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out,
-            "0\t412\t4\tmaps\\monza2001\\a.bin\n"
-            "1\t416\t2\tcaf\xC3\xA9.txt\n"
-            "2\t418\t0\tcars\\empty\n");
+  EXPECT_EQ(r.out, "0\t412\t4\tmaps\\monza2001\\a.bin\n"
+                   "1\t416\t2\t" + ToDisplayText("caf\xE9.txt") + "\n"
+                   "2\t418\t0\tcars\\empty\n");
   EXPECT_EQ(r.err, "");
   EXPECT_TRUE(cli.ConfigUntouched());
 }
@@ -79,7 +81,7 @@ TEST_F(CliList, ExtractWritesTheTreeAndClosesWithTheCaption) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(ReadNativeFile(cli.dir.Native("out/maps/monza2001/a.bin")), "abcd");
-  EXPECT_EQ(ReadNativeFile(cli.dir.Native("out/caf\xC3\xA9.txt")), "xy");
+  EXPECT_EQ(ReadNativeFile(cli.dir.Native(ToNativePath("out\\caf\xE9.txt"))), "xy");
   EXPECT_EQ(ReadNativeFile(cli.dir.Native("out/cars/empty")), "");
   // stderr is a file here, so no progress is drawn: only the closing caption.
   EXPECT_TRUE(StartsWith(r.err, "Wad extracted in ")) << r.err;

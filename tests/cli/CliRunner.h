@@ -14,9 +14,11 @@ struct CliResult {
   std::string err;
 };
 
-// Every run gets a configuration folder of its own (XDG_CONFIG_HOME), so no test
-// can touch the user's registry files, and a test can check that nothing was
-// written there.
+// On POSIX every run gets a configuration folder of its own (XDG_CONFIG_HOME), so
+// no test can touch the user's registry files, and a test can check that nothing
+// was written there. On Windows the program runs as itself (CreateProcess, from
+// the fixture's folder), with the system's registry, whose settings keys are
+// compared before and after instead.
 class CliFixture {
  public:
   CliFixture();
@@ -27,8 +29,12 @@ class CliFixture {
   TempDir dir;
 
  private:
-  std::string config_;
+  std::string config_;  // the configuration folder; on Windows the settings as they were
 };
+
+// True when the registry that skarvel-cli reads records a game folder: never on
+// POSIX, where each run has a configuration folder of its own.
+bool GameFolderRecordedOnThisMachine();
 
 // The lines of a text, without their line ends.
 std::vector<std::string> Lines(const std::string& text);

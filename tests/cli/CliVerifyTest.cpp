@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliRunner.h"
+#include "host/Encoding.h"
 #include "support/WadBytes.h"
 
 namespace skarvel::test {
@@ -44,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {"\"readable\": true", "\"packed\": true", "\"outsideFile\": []"}},
         VerifyCliCase{"outside",
                       Int32Bytes(2) + RawRecord("in", 276, 1) + RawRecord("out\xE9", 276, 9) + "x", 1,
-                      {"entries outside the file: 1", "#1 \"out\xC3\xA9\" (offset 276, size 9)",
+                      {"entries outside the file: 1", "#1 \"" + ToDisplayText("out\xE9") + "\" (offset 276, size 9)",
                        "result: NOT every entry can be read"},
                       {"\"readable\": false",
                        "\"outsideFile\": [{\"index\": 1, \"name\": \"out\xC3\xA9\", \"offset\": 276, \"size\": 9}]"}},
@@ -71,7 +72,7 @@ TEST(CliVerifyFile, AMissingArchiveFails) {
   const CliResult r = cli.Run({"verify", "none.wad"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "skarvel-cli: " + cli.dir.native() + "/none.wad: Fichier introuvable\n");
+  EXPECT_EQ(r.err, "skarvel-cli: " + cli.dir.Native("none.wad") + ": Fichier introuvable\n");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/AppState.h"
+#include "support/ScratchRegistry.h"
 #include "support/ScriptedWorkbench.h"
 #include "support/TempDir.h"
 
@@ -12,7 +13,7 @@ namespace skarvel::test {
 class OperationTest : public ::testing::Test {
  protected:
   TempDir dir;
-  AppState state{Registry::AtFolder(dir.Native("registry"))};
+  AppState state{test::ScratchRegistry(dir)};
   ScriptedWorkbench bench;
 };
 

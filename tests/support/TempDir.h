@@ -12,7 +12,8 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  // The folder as the OS names it ("/tmp/skarvel-test-XXXXXX").
+  // The folder as the OS names it ("/tmp/skarvel-test-XXXXXX", on Windows
+  // "C:\...\Temp\skarvel-test-N").
   const std::string& native() const { return native_; }
   // The folder in the program's internal form ("\tmp\skarvel-test-XXXXXX").
   std::string internal() const;
@@ -24,6 +25,14 @@ class TempDir {
  private:
   std::string native_;
 };
+
+// The code of an open whose folder is missing: POSIX knows only "no such file"
+// (2), Windows says "path not found" (3).
+#ifdef _WIN32
+inline constexpr int kMissingFolderCode = 3;
+#else
+inline constexpr int kMissingFolderCode = 2;
+#endif
 
 // Whole-file helpers on native paths, for setting up and checking tests.
 void WriteNativeFile(const std::string& nativePath, const std::string& bytes);  // creates folders

@@ -1,6 +1,6 @@
 // The OK handlers of the two folder dialogs over a scripted folder tree and a
-// real main window's handlers (registry in a temporary folder, POSIX only).
-#ifndef _WIN32
+// real main window's handlers (registry in a temporary folder, on Windows in
+// scratch keys of the test's own).
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 
 #include "host/GameFolder.h"
 #include "host/SettingsStore.h"
+#include "support/ScratchRegistry.h"
 #include "support/ScriptedMainWindow.h"
 #include "support/TempDir.h"
 #include "support/WadBytes.h"
@@ -40,7 +41,7 @@ class ScriptedTree : public ui::FolderDialogView {
 class FolderDialogs {
  public:
   test::TempDir dir;
-  AppState state{Registry::AtFolder(dir.Native("registry"))};
+  AppState state{test::ScratchRegistry(dir)};
   test::ScriptedMainWindow window;
   ui::TForm1 form{state, window};
   ScriptedTree tree{window.events};
@@ -137,5 +138,3 @@ TEST(GameFolderOK, AFolderWithTheGameReinitialisesTheWindowAndAnyOtherChangesNot
 
 }  // namespace
 }  // namespace skarvel
-
-#endif  // _WIN32

@@ -2,17 +2,15 @@
 // system's own paths there.
 #include "host/FileSystem.h"
 
-#include <windows.h>
+#include "host/platform/win32/Windows.h"
 
-// <windows.h> renames these to their ANSI or wide forms; ours keep their names.
-#undef GetFileAttributes
-#undef SetFileAttributes
-
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "host/Errors.h"
+#include "host/platform/win32/CodePage.h"
 #include "host/platform/win32/SystemErrors.h"
 
 namespace skarvel {
@@ -51,6 +49,31 @@ DWORD RefuseReadOnly(const std::string& path) {
     throw IoError(ERROR_ACCESS_DENIED);
   }
   return attributes;
+}
+
+// What ReplaceFile reports when another program holds the target open without
+// letting it be deleted or renamed (the target then keeps its name and bytes).
+bool HeldOpenElsewhere(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_USER_MAPPED_FILE;
+}
+
+// Whether another program holds path open so that it cannot be renamed away:
+// asking for delete access, sharing everything, meets only such a holder.
+bool HeldWithoutDeleteSharing(const std::string& path) {
+  HANDLE probe = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+[[noreturn]] void RefuseHeldTarget(const std::string& path) {
+  throw RefusedError("The file \"" + path +
+                     "\" is held open by another program, so it cannot be replaced; it is left as it was. "
+                     "Close the other program and try again.");
 }
 
 }  // namespace
@@ -199,14 +222,25 @@ void ReplacementFile::Commit() {
   if (committed_) return;
   file_.Sync();
   file_.Close();
+  const DWORD attributes = ::GetFileAttributesA(target_.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  // The target may have turned read-only since the start, which Wine run as
+  // root would not stop.
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) throw IoError(ERROR_ACCESS_DENIED);
+  // Asked before ReplaceFile, which under Wine leaves a file of its own behind
+  // when the target cannot be moved aside.
+  if (exists && HeldWithoutDeleteSharing(target_)) RefuseHeldTarget(target_);
   // ReplaceFile keeps the target's attributes and security; a new target is a
   // plain move.
-  const bool exists = ::GetFileAttributesA(target_.c_str()) != INVALID_FILE_ATTRIBUTES;
   const BOOL done = exists ? ReplaceFileA(target_.c_str(), temporary_.c_str(), nullptr,
                                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
                            : MoveFileExA(temporary_.c_str(), target_.c_str(),
                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!done) ThrowLastError();
+  if (!done) {
+    const DWORD error = GetLastError();
+    if (HeldOpenElsewhere(error)) RefuseHeldTarget(target_);
+    throw IoError(IoCodeFor(error));
+  }
   committed_ = true;
 }
 
@@ -230,20 +264,31 @@ void SetFileAttributes(const std::string& path, std::uint32_t attributes) {
   if (!::SetFileAttributesA(path.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes)) ThrowLastError();
 }
 
+// The names come as the file system holds them (UTF-16) and are converted
+// here, because the ANSI search puts a "?" or a look-alike character in place
+// of what the code page cannot hold, and such a name would name another file
+// (or, for a full-width "\", another folder).
 std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std::string& mask) {
   std::vector<DirectoryEntry> entries;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((WithSeparator(folder) + mask).c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(WideFromAnsi(WithSeparator(folder) + mask).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return entries;
   do {
     DirectoryEntry entry;
-    entry.name = found.cFileName;
+    std::optional<std::string> name = AnsiFromWide(found.cFileName);
+    if (!name) {
+      FindClose(search);
+      throw RefusedError("The folder \"" + folder + "\" holds a file named \"" + AnsiFromWideLossy(found.cFileName) +
+                         "\" with characters that the system's code page (" + std::to_string(GetACP()) +
+                         ") cannot hold (shown as \"?\"), so the folder cannot be used. Rename the file first.");
+    }
+    entry.name = std::move(*name);
     const bool folderLike = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entry.isFolder = folderLike && !reparse;
     entry.isLinkToFolder = folderLike && reparse;  // junctions and folder links
     entries.push_back(std::move(entry));
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return entries;
 }

@@ -1,6 +1,6 @@
 // Registry keys through the ANSI registry functions of Windows: texts stay in
 // the system code page, as everywhere else in the program.
-#include <windows.h>
+#include "host/platform/win32/Windows.h"
 
 #include "host/Registry.h"
 

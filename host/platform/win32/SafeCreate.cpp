@@ -1,7 +1,7 @@
 // Writing below a folder without ever leaving it. Each folder below the root is
 // checked once for a reparse point (a junction or a symbolic link could lead
 // anywhere) and the file itself is opened as the reparse point, not its target.
-#include <windows.h>
+#include "host/platform/win32/Windows.h"
 
 #include <string>
 #include <unordered_set>
@@ -41,10 +41,10 @@ struct ConfinedFolder::Impl {
       const std::string folder = relative.substr(0, slash);
       if (!folders.contains(folder)) {
         const std::string full = root + "\\" + folder;
-        DWORD attributes = GetFileAttributesA(full.c_str());
+        DWORD attributes = ::GetFileAttributesA(full.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {
           CreateDirectoryA(full.c_str(), nullptr);  // a failure shows when the file cannot be created
-          attributes = GetFileAttributesA(full.c_str());
+          attributes = ::GetFileAttributesA(full.c_str());
         }
         if (IsReparsePoint(attributes)) RefuseLink(folder, relative);
         folders.insert(folder);
@@ -61,7 +61,7 @@ ConfinedFolder::~ConfinedFolder() = default;
 ConfinedFile ConfinedFolder::Create(const std::string& relative) {
   impl_->MakeFolders(relative);
   const std::string full = impl_->root + "\\" + relative;
-  const DWORD attributes = GetFileAttributesA(full.c_str());
+  const DWORD attributes = ::GetFileAttributesA(full.c_str());
   if (IsReparsePoint(attributes)) impl_->RefuseLink(relative, relative);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
@@ -69,7 +69,14 @@ ConfinedFile ConfinedFolder::Create(const std::string& relative) {
   HANDLE handle = CreateFileA(full.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
-  return ConfinedFile(reinterpret_cast<std::intptr_t>(handle));
+  ConfinedFile file(reinterpret_cast<std::intptr_t>(handle));
+  // Windows opens a device for a device name ("NUL", "COM1", "CON.txt", ...) in
+  // any folder: the bytes would go there, not into the folder.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    throw RefusedError("\"" + relative + "\" names a device, not a file in the folder \"" + impl_->root +
+                       "\", so it is not written.");
+  }
+  return file;
 }
 
 ConfinedFile::ConfinedFile(ConfinedFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}

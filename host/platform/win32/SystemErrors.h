@@ -1,6 +1,6 @@
 #pragma once
 // The system's error codes as the codes of the program's error table.
-#include <windows.h>
+#include "host/platform/win32/Windows.h"
 
 namespace skarvel {
 

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine, as CTest's cross-compiling emulator: in a
+# fresh Wine prefix of its own in a temporary folder (set up by Wine in a few
+# seconds on first use), without a display and without Wine's debug output.
+# The prefix goes when the program ends; the program's exit code is returned.
+set -uo pipefail
+
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wine" ] || { echo "wine-run.sh: $wine is missing (Debian package wine64)" >&2; exit 127; }
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/skarvel-wine-XXXXXX")
+cleanup() {
+  WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
+  WINEPREFIX=$prefix "$wineserver" -w 2>/dev/null
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= WAYLAND_DISPLAY=
+# The prefix is set up first and apart, so its messages do not mix with the
+# program's output.
+"$wine" wineboot --init >/dev/null 2>&1
+"$wine" "$@"
