@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramArguments.h"
 #include "app/Startup.h"
 #include "archive/AppState.h"
 #include "host/Encoding.h"
@@ -26,17 +27,6 @@ bool DisplayAvailable() {
   return false;
 }
 
-// A command-line word in internal form. "/" becomes "\" as in every path from
-// the user; a "\" stays, because a word such as "\1wad" or "cars\car01.wad"
-// is written for the program, not named by the file system.
-std::string InternalWord(const std::string& word) {
-  std::string internal = skarvel::FromDisplayText(word);
-  for (char& c : internal) {
-    if (c == '/') c = '\\';
-  }
-  return internal;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,15 +37,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   // The words as the shell handed them, before Qt takes its own options out of argv.
-  std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  QApplication application(argc, argv);
-
   std::vector<std::string> words;
+  std::string unreadable;
   try {
-    for (const std::string& argument : arguments) words.push_back(InternalWord(argument));
+    words = skarvel::app::ProgramArguments(argc, argv);
   } catch (const skarvel::Error& error) {
-    std::fprintf(stderr, "Skarvel: %s\n", skarvel::ToDisplayText(error.what()).c_str());
-    skarvel::ui::qt::ShowApplicationErrorBox(nullptr, error.what());
+    unreadable = error.what();
+  }
+  QApplication application(argc, argv);
+  if (!unreadable.empty()) {
+    std::fprintf(stderr, "Skarvel: %s\n", skarvel::ToDisplayText(unreadable).c_str());
+    skarvel::ui::qt::ShowApplicationErrorBox(nullptr, unreadable);
     return 1;
   }
   const std::string programFile = skarvel::Utf8ToCp1252Lossy(QCoreApplication::applicationFilePath().toStdString());

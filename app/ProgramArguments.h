@@ -1,0 +1,19 @@
+#pragma once
+// The words that the program was started with, after its own name, in the
+// program's internal form.
+#include <string>
+#include <vector>
+
+namespace skarvel::app {
+
+// On Windows the words come from the process's command line, split by the
+// program's runtime rule (SplitCommandLine): argv is the C runtime's split,
+// which reads a "\" before a quote as an escape, so that a package's
+// "\1wad "C:\GP4 mods\" cars.wad" would arrive as one word. Elsewhere they are
+// argv's, converted from the desktop's text. A "/" becomes "\", as in every
+// path from the user; a "\" stays, because a word such as "\1wad" is written
+// for the program, not named by the file system. Raises the conversion's error
+// for a word the code page cannot hold.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+}  // namespace skarvel::app

@@ -1,0 +1,75 @@
+// The program's words on Windows as a package's command line gives them: the
+// test program starts itself with a raw command line, and the copy writes the
+// words it received to a file and ends before any test runs.
+#ifdef _WIN32
+#include "app/ProgramArguments.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+
+namespace skarvel::app {
+namespace {
+
+constexpr char kWordsFileVariable[] = "SKARVEL_TEST_WORDS_TO";
+
+const bool kWordPrinter = [] {
+  char path[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableA(kWordsFileVariable, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::ofstream out(path, std::ios::binary);
+  for (const std::string& word : ProgramArguments(0, nullptr)) out << word << '\n';
+  out.close();
+  ExitProcess(0);
+}();
+
+std::vector<std::string> WordsOfACopyStartedWith(const std::string& tail, const test::TempDir& dir) {
+  char self[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  EXPECT_TRUE(length > 0 && length < MAX_PATH);
+  std::string commandLine = "\"" + std::string(self, length) + "\" " + tail;
+  const std::string wordsFile = dir.Native("words.txt");
+  SetEnvironmentVariableA(kWordsFileVariable, wordsFile.c_str());
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const BOOL started =
+      CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  SetEnvironmentVariableA(kWordsFileVariable, nullptr);
+  EXPECT_TRUE(started) << GetLastError();
+  if (!started) return {};
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  std::vector<std::string> words;
+  std::ifstream in(wordsFile, std::ios::binary);
+  for (std::string word; std::getline(in, word);) words.push_back(word);
+  return words;
+}
+
+TEST(ProgramArguments, APackagesCommandLineArrivesAsTheRuntimeSplitsIt) {
+  struct Case {
+    const char* tail;
+    std::vector<std::string> words;
+  };
+  const std::vector<Case> cases = {
+      // The C runtime would read "\"" as a quote inside the word and join the rest.
+      {R"(\1wad "C:\GP4 mods\" cars.wad)", {R"(\1wad)", R"(C:\GP4 mods\)", "cars.wad"}},
+      {R"(\1wad data/cars.wad sub\ \Start)", {R"(\1wad)", R"(data\cars.wad)", R"(sub\)", R"(\Start)"}},
+      {R"("C:\a b\\" x)", {R"(C:\a b\\)", "x"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tail);
+    test::TempDir dir;
+    EXPECT_EQ(WordsOfACopyStartedWith(c.tail, dir), c.words);
+  }
+}
+
+}  // namespace
+}  // namespace skarvel::app
+#endif
