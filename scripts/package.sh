@@ -24,6 +24,10 @@ echo "=== the installed programs"
 for program in skarvel-cli Skarvel; do
   [ "$(command -v "$program")" = "/usr/bin/$program" ] || { echo "/usr/bin/$program is not installed"; exit 1; }
 done
+for file in /usr/share/applications/skarvel.desktop /usr/share/mime/packages/skarvel-wad.xml \
+  /usr/share/icons/hicolor/48x48/apps/skarvel.png /usr/share/icons/hicolor/256x256/apps/skarvel.png; do
+  [ -s "$file" ] || { echo "$file is not installed"; exit 1; }
+done
 /usr/bin/skarvel-cli --version
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
