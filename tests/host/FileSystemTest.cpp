@@ -17,6 +17,7 @@
 #include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
+#include "support/IoErrorCode.h"
 #include "support/TempDir.h"
 
 namespace skarvel {
@@ -40,15 +41,7 @@ mode_t ModeOf(const std::string& nativePath) {
 
 constexpr int kMissingFolder = test::kMissingFolderCode;
 
-int CodeOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const IoError& error) {
-    EXPECT_EQ(std::string(error.what()), IoError::TextFor(error.code()));
-    return error.code();
-  }
-  return 0;
-}
+using test::IoErrorCodeOf;
 
 class FileSystemTest : public ::testing::Test {
  protected:
@@ -77,8 +70,8 @@ TEST_P(OpenRulesTest, RefusedWithTheTableCode) {
   const std::string before = test::NativeExists(dir.Native(GetParam().relative)) && !fs::is_directory(dir.Native(GetParam().relative))
                                  ? test::ReadNativeFile(dir.Native(GetParam().relative))
                                  : std::string();
-  EXPECT_EQ(CodeOf([&] { File::OpenExisting(path); }), GetParam().openCode);
-  EXPECT_EQ(CodeOf([&] { File::Create(path); }), GetParam().createCode);
+  EXPECT_EQ(IoErrorCodeOf([&] { File::OpenExisting(path); }), GetParam().openCode);
+  EXPECT_EQ(IoErrorCodeOf([&] { File::Create(path); }), GetParam().createCode);
   // A refused file keeps its bytes: it is checked before it is truncated.
   if (GetParam().createCode != 0 && !before.empty()) {
     EXPECT_EQ(test::ReadNativeFile(dir.Native(GetParam().relative)), before);
@@ -127,12 +120,12 @@ TEST_F(FileSystemTest, ShortReadsAndBadPositionsFail) {
   File file = File::OpenExisting(dir.Internal("data.bin"));
   char buffer[16];
   file.Seek(8);
-  EXPECT_EQ(CodeOf([&] { file.Read(buffer, 3); }), 100);
-  EXPECT_EQ(CodeOf([&] { file.ReadAt(5, buffer, 6); }), 100);
-  EXPECT_EQ(CodeOf([&] { file.ReadAt(-1, buffer, 1); }), 131);
-  EXPECT_EQ(CodeOf([&] { file.Seek(-1); }), 131);
+  EXPECT_EQ(IoErrorCodeOf([&] { file.Read(buffer, 3); }), 100);
+  EXPECT_EQ(IoErrorCodeOf([&] { file.ReadAt(5, buffer, 6); }), 100);
+  EXPECT_EQ(IoErrorCodeOf([&] { file.ReadAt(-1, buffer, 1); }), 131);
+  EXPECT_EQ(IoErrorCodeOf([&] { file.Seek(-1); }), 131);
   file.Seek(100);
-  EXPECT_EQ(CodeOf([&] { file.Read(buffer, 1); }), 100);
+  EXPECT_EQ(IoErrorCodeOf([&] { file.Read(buffer, 1); }), 100);
 }
 
 // The POSIX file layer's own cases: file size limits, permission bits, links and
@@ -147,7 +140,7 @@ TEST_F(FileSystemTest, WriteThatStoresPartOfItsBytesIsAFullDisk) {
   rlimit limited = saved;
   limited.rlim_cur = 6;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const int code = CodeOf([&] { file.Write("0123456789", 10); });
+  const int code = IoErrorCodeOf([&] { file.Write("0123456789", 10); });
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(code, 101);
@@ -232,7 +225,7 @@ TEST_F(FileSystemTest, FailedReplacementLeavesTargetAndNoTemporaryFile) {
     ReplacementFile replacement(dir.Internal("data.bin"));
     replacement.file().Write("late", 4);
     test::MakeReadOnly(dir.Native("data.bin"));
-    EXPECT_EQ(CodeOf([&] { replacement.Commit(); }), 5);
+    EXPECT_EQ(IoErrorCodeOf([&] { replacement.Commit(); }), 5);
   }
   EXPECT_EQ(test::ReadNativeFile(dir.Native("data.bin")), "0123456789");
   EXPECT_EQ(NativeNames(dir.native()), namesBefore);
@@ -240,9 +233,9 @@ TEST_F(FileSystemTest, FailedReplacementLeavesTargetAndNoTemporaryFile) {
 
 TEST_F(FileSystemTest, ReplacementRefusesReadOnlyAndFolderTargetsAtOnce) {
   const auto namesBefore = NativeNames(dir.native());
-  EXPECT_EQ(CodeOf([&] { ReplacementFile replacement(dir.Internal("locked.bin")); }), 5);
-  EXPECT_EQ(CodeOf([&] { ReplacementFile replacement(dir.Internal("folder")); }), 5);
-  EXPECT_EQ(CodeOf([&] { ReplacementFile replacement(dir.Internal("nowhere\\x.bin")); }), kMissingFolder);
+  EXPECT_EQ(IoErrorCodeOf([&] { ReplacementFile replacement(dir.Internal("locked.bin")); }), 5);
+  EXPECT_EQ(IoErrorCodeOf([&] { ReplacementFile replacement(dir.Internal("folder")); }), 5);
+  EXPECT_EQ(IoErrorCodeOf([&] { ReplacementFile replacement(dir.Internal("nowhere\\x.bin")); }), kMissingFolder);
   EXPECT_EQ(test::ReadNativeFile(dir.Native("locked.bin")), "keep me");
   EXPECT_EQ(NativeNames(dir.native()), namesBefore);
 }
@@ -276,7 +269,7 @@ TEST_F(FileSystemTest, AttributesMapReadOnlyToTheWriteBits) {
   SetFileAttributes(path, kAttrReadOnly | kAttrHidden);
   EXPECT_TRUE(test::IsReadOnly(dir.Native("data.bin")));
   EXPECT_EQ(GetFileAttributes(path), static_cast<std::uint32_t>(kAttrReadOnly));
-  EXPECT_EQ(CodeOf([&] { File::OpenExisting(path); }), 5);
+  EXPECT_EQ(IoErrorCodeOf([&] { File::OpenExisting(path); }), 5);
 
   // What the update does to a source file: clear everything, then the archive
   // attribute alone. Both leave it writable by its owner.
@@ -286,8 +279,8 @@ TEST_F(FileSystemTest, AttributesMapReadOnlyToTheWriteBits) {
   EXPECT_EQ(GetFileAttributes(path), 0u);
   EXPECT_NO_THROW(File::OpenExisting(path));
 
-  EXPECT_EQ(CodeOf([&] { GetFileAttributes(dir.Internal("nothing")); }), 2);
-  EXPECT_EQ(CodeOf([&] { SetFileAttributes(dir.Internal("nothing"), 0); }), 2);
+  EXPECT_EQ(IoErrorCodeOf([&] { GetFileAttributes(dir.Internal("nothing")); }), 2);
+  EXPECT_EQ(IoErrorCodeOf([&] { SetFileAttributes(dir.Internal("nothing"), 0); }), 2);
 }
 
 // An open file answers for its length and attributes from the look-up its open
@@ -329,7 +322,7 @@ TEST_F(FileSystemTest, CurrentDirectoryAndSizes) {
   EXPECT_NE(current.back(), '\\');
 
   EXPECT_EQ(FileSizeOf(dir.Internal("data.bin")), 10);
-  EXPECT_EQ(CodeOf([&] { FileSizeOf(dir.Internal("nothing")); }), 2);
+  EXPECT_EQ(IoErrorCodeOf([&] { FileSizeOf(dir.Internal("nothing")); }), 2);
 }
 
 // The directory search: which names a mask lets through. "*.*" is everything,

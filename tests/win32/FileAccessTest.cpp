@@ -8,6 +8,7 @@
 
 #include "host/Errors.h"
 #include "host/FileSystem.h"
+#include "support/IoErrorCode.h"
 #include "support/TempDir.h"
 #include "win32/Win32TestSupport.h"
 
@@ -20,17 +21,7 @@ using test::WriteNativeFile;
 
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 
-// The code of the IoError an action raises (0 for none), checked to carry the
-// table's text for it.
-int CodeOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const IoError& error) {
-    EXPECT_EQ(std::string(error.what()), IoError::TextFor(error.code()));
-    return error.code();
-  }
-  return 0;
-}
+using test::IoErrorCodeOf;
 
 class Win32FileAccessTest : public ::testing::Test {
  protected:
@@ -44,9 +35,9 @@ TEST_F(Win32FileAccessTest, AReadOnlyFileIsRefusedByTheProgramWhateverTheSystemA
   // Recorded, not asserted: Windows refuses by itself, Wine run as root does not,
   // and the program must refuse in both.
   RecordProperty("systemRefusesReadOnly", test::SystemRefusesWritingReadOnly(dir.native()) ? "yes" : "no");
-  EXPECT_EQ(CodeOf([&] { File::OpenExisting(path); }), 5);
-  EXPECT_EQ(CodeOf([&] { File::Create(path); }), 5);
-  EXPECT_EQ(CodeOf([&] { ReplacementFile replacement(path); }), 5);
+  EXPECT_EQ(IoErrorCodeOf([&] { File::OpenExisting(path); }), 5);
+  EXPECT_EQ(IoErrorCodeOf([&] { File::Create(path); }), 5);
+  EXPECT_EQ(IoErrorCodeOf([&] { ReplacementFile replacement(path); }), 5);
   EXPECT_EQ(ReadNativeFile(path), "0123456789");
   EXPECT_EQ(IoError::TextFor(5), "Acc\xE8s au fichier refus\xE9");
 }
@@ -65,7 +56,7 @@ TEST_P(Win32SharingTest, OpensAsTheOtherProgramsSharingAllows) {
   {
     HeldFile other(path, kReadWrite, GetParam().otherShare);
     ASSERT_TRUE(other.opened()) << other.error();
-    EXPECT_EQ(CodeOf([&] { File::OpenExisting(path).Close(); }), GetParam().openCode);
+    EXPECT_EQ(IoErrorCodeOf([&] { File::OpenExisting(path).Close(); }), GetParam().openCode);
   }
   EXPECT_EQ(ReadNativeFile(path), "0123456789");
 }
@@ -92,12 +83,12 @@ TEST_F(Win32FileAccessTest, ExactCountsAndPositionsPastTheEnd) {
   File file = File::OpenExisting(path);
   char buffer[8] = {};
   file.Seek(20);  // past the end is a position like any other
-  EXPECT_EQ(CodeOf([&] { file.Read(buffer, 1); }), 100);
+  EXPECT_EQ(IoErrorCodeOf([&] { file.Read(buffer, 1); }), 100);
   file.Write("AB", 2);
   EXPECT_EQ(file.Size(), 22);
   file.Seek(20);
-  EXPECT_EQ(CodeOf([&] { file.Read(buffer, 3); }), 100) << "two bytes left where three were asked";
-  EXPECT_EQ(CodeOf([&] { file.Seek(-1); }), ERROR_NEGATIVE_SEEK);
+  EXPECT_EQ(IoErrorCodeOf([&] { file.Read(buffer, 3); }), 100) << "two bytes left where three were asked";
+  EXPECT_EQ(IoErrorCodeOf([&] { file.Seek(-1); }), ERROR_NEGATIVE_SEEK);
   file.Close();
   EXPECT_EQ(ReadNativeFile(path), std::string("0123456789") + std::string(10, '\0') + "AB");
   EXPECT_EQ(IoError::TextFor(100), "Lecture au-del\xE0 de la fin de fichier");

@@ -222,11 +222,8 @@ void ReplacementFile::Commit() {
   if (committed_) return;
   file_.Sync();
   file_.Close();
-  const DWORD attributes = ::GetFileAttributesA(target_.c_str());
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  // The target may have turned read-only since the start, which Wine run as
-  // root would not stop.
-  if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) throw IoError(ERROR_ACCESS_DENIED);
+  // The target may have turned read-only since the start.
+  const bool exists = RefuseReadOnly(target_) != INVALID_FILE_ATTRIBUTES;
   // Asked before ReplaceFile, which under Wine leaves a file of its own behind
   // when the target cannot be moved aside.
   if (exists && HeldWithoutDeleteSharing(target_)) RefuseHeldTarget(target_);
