@@ -9,17 +9,7 @@
 
 namespace skarvel::app {
 
-class StartupDesktop : public InstallerDesktop {
- public:
-  virtual void SetApplicationTitle(const std::string& title) = 0;
-  // Creates the main window, hidden; its creation runs its FormCreate, which
-  // shows its own errors in the default error box.
-  virtual void CreateMainWindow() = 0;
-  // Creates the source-folder and game-folder dialogs, hidden.
-  virtual void CreateFolderDialogs() = 0;
-  // Shows the main window and handles events until it is closed; the exit code.
-  virtual int RunEventLoop() = 0;
-};
+using ui::StartupDesktop;
 
 // Runs the program over the words of its command line after its name, in
 // internal form (on POSIX each argument converted as a path from the user is;

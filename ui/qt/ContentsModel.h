@@ -4,6 +4,8 @@
 // the directory index, stays out of sight). The rows are kept in ascending order
 // of their whole text without regard to case.
 #include <QAbstractTableModel>
+
+#include "ui/ContentsRows.h"
 #include <string>
 #include <vector>
 
@@ -33,9 +35,6 @@ class ContentsModel : public QAbstractTableModel {
   std::vector<std::string> rows_;
 };
 
-// The rows in the list's order: by their whole text lower-cased, rows equal
-// without regard to case by their bytes, so that the order never depends on the
-// order they came in.
-void SortRows(std::vector<std::string>& rows);
+using ui::SortRows;
 
 }  // namespace skarvel::ui::qt

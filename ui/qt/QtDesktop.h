@@ -4,15 +4,15 @@
 #include <memory>
 #include <string>
 
-#include "app/Startup.h"
 #include "archive/AppState.h"
+#include "ui/Desktop.h"
 #include "ui/WadUnit.h"
 #include "ui/qt/MainWindow.h"
 
 namespace skarvel::ui::qt {
 
 // Needs a QApplication that outlives it.
-class QtDesktop : public app::StartupDesktop {
+class QtDesktop : public StartupDesktop {
  public:
   explicit QtDesktop(AppState& state);
   ~QtDesktop() override;
