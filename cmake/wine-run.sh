@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine, as CTest's cross-compiling emulator: in a
 # fresh Wine prefix of its own in a temporary folder (set up by Wine in a few
-# seconds on first use), without a display and without Wine's debug output.
+# seconds on first use), without Wine's debug output and, unless
+# SKARVEL_WINE_DISPLAY is set, without a display.
 # The prefix goes when the program ends; the program's exit code is returned.
 set -uo pipefail
 
@@ -17,7 +18,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= WAYLAND_DISPLAY=
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Windows need a display (wine-run-display.sh gives one); every other program
+# runs without, so that none can open a window by mistake.
+if [ -z "${SKARVEL_WINE_DISPLAY:-}" ]; then
+  export DISPLAY= WAYLAND_DISPLAY=
+fi
 # The prefix is set up first and apart, so its messages do not mix with the
 # program's output.
 "$wine" wineboot --init >/dev/null 2>&1

@@ -1,0 +1,203 @@
+#include "ui/win32/controls/Container.h"
+
+#include <set>
+#include <string>
+
+namespace skarvel::ui::win32 {
+
+void OwnWindow::RegisterOnce(const char* className) {
+  static std::set<std::string> registered;
+  if (!registered.insert(className).second) return;
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = className;
+  // The icon that the executable carries, for the forms' captions and the task bar.
+  windowClass.hIcon = LoadIconA(windowClass.hInstance, "MAINICON");
+  windowClass.hIconSm = static_cast<HICON>(LoadImageA(windowClass.hInstance, "MAINICON", IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  RegisterClassExA(&windowClass);
+}
+
+LRESULT CALLBACK OwnWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* window = static_cast<OwnWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    window->Attach(hwnd);
+  }
+  auto* window = reinterpret_cast<OwnWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  // Before WM_NCCREATE, and after the object let go of its window.
+  if (window == nullptr || window->Handle() != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return window->HandleMessage(message, wParam, lParam);
+}
+
+namespace {
+
+// What containers share: their children's notifications go back to the
+// children, and the common controls talk to them in the code page.
+bool ContainerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == WM_NOTIFYFORMAT) {
+    result = NFR_ANSI;
+    return true;
+  }
+  return ReflectToControl(message, wParam, lParam, result);
+}
+
+constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
+}  // namespace
+
+OwnWindow::~OwnWindow() { Destroy(); }
+
+void OwnWindow::Destroy() {
+  HWND hwnd = Handle();
+  if (hwnd == nullptr || !IsWindow(hwnd)) return;
+  // The messages of the destruction go to the system's procedure: this object
+  // is on its way out.
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  DestroyWindow(hwnd);
+}
+
+LRESULT OwnWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(Handle(), message, wParam, lParam);
+}
+
+void OwnWindow::CreateOwn(const char* className, const std::string& text, DWORD style, DWORD exStyle, HWND parent,
+                          int x, int y, int width, int height) {
+  RegisterOnce(className);
+  HMENU menu = (style & WS_CHILD) != 0 ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NewControlId())) : nullptr;
+  HWND hwnd = CreateWindowExA(exStyle, className, text.c_str(), style, x, y, width, height, parent, menu,
+                              GetModuleHandleA(nullptr), this);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ProgramFont()), FALSE);
+}
+
+void Panel::Create(HWND parent, const Rect& place) {
+  CreateOwn("SkarvelPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent,
+            Scaled(place.left), Scaled(place.top), Scaled(place.width), Scaled(place.height));
+}
+
+LRESULT Panel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (ContainerMessage(message, wParam, lParam, result)) return result;
+  return OwnWindow::HandleMessage(message, wParam, lParam);
+}
+
+void Form::Create(const std::string& caption, int clientWidth, int clientHeight, DWORD exStyle, HWND owner) {
+  RECT outer{0, 0, Scaled(clientWidth), Scaled(clientHeight)};
+  AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle | exStyle);
+  CreateOwn("SkarvelForm", caption, kFormStyle, kFormExStyle | exStyle, owner, CW_USEDEFAULT, CW_USEDEFAULT,
+            outer.right - outer.left, outer.bottom - outer.top);
+}
+
+SIZE Form::OuterSizeFor(int clientWidth, int clientHeight) const {
+  RECT outer{0, 0, Scaled(clientWidth), Scaled(clientHeight)};
+  AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+void Form::SetClientSize(int clientWidth, int clientHeight) {
+  const SIZE outer = OuterSizeFor(clientWidth, clientHeight);
+  SetWindowPos(Handle(), nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE Form::ClientSize() const {
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  return {Unscaled(client.right), Unscaled(client.bottom)};
+}
+
+void Form::SetClientLimits(int minWidth, int minHeight, int maxWidth, int maxHeight) {
+  minWidth_ = minWidth;
+  minHeight_ = minHeight;
+  maxWidth_ = maxWidth;
+  maxHeight_ = maxHeight;
+}
+
+void Form::ShowCentred() {
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  RECT outer{};
+  GetWindowRect(Handle(), &outer);
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ShowWindow(Handle(), SW_SHOW);
+  SetForegroundWindow(Handle());
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (message == WM_COMMAND && lParam == 0) {
+    // Enter (from the keyboard handling of HandleFormKeys) presses the default
+    // button, wherever it lies among the panels; Escape does nothing, as the
+    // forms have no Cancel button.
+    if (defaultButton_ != 0 && LOWORD(wParam) == defaultButton_) {
+      EnumChildWindows(
+          Handle(),
+          [](HWND child, LPARAM id) -> BOOL {
+            if (GetDlgCtrlID(child) != static_cast<int>(id)) return TRUE;
+            SendMessageA(child, BM_CLICK, 0, 0);
+            return FALSE;
+          },
+          defaultButton_);
+    }
+    return 0;
+  }
+  if (ContainerMessage(message, wParam, lParam, result)) return result;
+  switch (message) {
+    case DM_GETDEFID:
+      return defaultButton_ != 0 ? MAKELRESULT(defaultButton_, DC_HASDEFID) : 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      if (minWidth_ > 0 || minHeight_ > 0) {
+        const SIZE least = OuterSizeFor(minWidth_, minHeight_);
+        info->ptMinTrackSize = {least.cx, least.cy};
+      }
+      if (maxWidth_ > 0 || maxHeight_ > 0) {
+        const SIZE most = OuterSizeFor(maxWidth_ > 0 ? maxWidth_ : 32767, maxHeight_ > 0 ? maxHeight_ : 32767);
+        if (maxWidth_ > 0) info->ptMaxTrackSize.x = most.cx;
+        if (maxHeight_ > 0) info->ptMaxTrackSize.y = most.cy;
+      }
+      return 0;
+    }
+    case WM_SIZE:
+      if (onResize) onResize();
+      return 0;
+    case WM_ACTIVATE:
+      // A form gives the focus back to the control that had it, as a dialog does.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(Handle(), focus)) focusOnDeactivate_ = focus;
+      } else if (focusOnDeactivate_ != nullptr && IsWindow(focusOnDeactivate_) && IsChild(Handle(), focusOnDeactivate_)) {
+        SetFocus(focusOnDeactivate_);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (onClose) {
+        onClose();
+      } else {
+        ShowWindow(Handle(), SW_HIDE);
+      }
+      return 0;
+    default:
+      break;
+  }
+  return OwnWindow::HandleMessage(message, wParam, lParam);
+}
+
+bool HandleFormKeys(MSG& msg) {
+  if (msg.hwnd == nullptr) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  if (dynamic_cast<Form*>(Control::FromHandle(root)) == nullptr) return false;
+  return IsDialogMessageA(root, &msg) != FALSE;
+}
+
+}  // namespace skarvel::ui::win32

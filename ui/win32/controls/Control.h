@@ -1,0 +1,74 @@
+#pragma once
+// The thin control layer of the Win32 windows: one small type per control, each
+// owning its system window, with typed event callbacks. A container hands every
+// notification of a child (WM_COMMAND, WM_NOTIFY, ...) back to the control that
+// sent it, so that a control handles its own events and no window procedure of
+// a window knows its children's messages.
+#include <string>
+
+#include "ui/win32/controls/WinApi.h"
+
+namespace skarvel::ui::win32 {
+
+// A place in the parent's client area, in pixels at 96 dots per inch.
+struct Rect {
+  int left, top, width, height;
+};
+
+// Pixels at 96 dots per inch in the screen's pixels (the program is DPI-aware).
+int Scaled(int pixels);
+// Screen pixels back in pixels at 96 dots per inch.
+int Unscaled(int pixels);
+
+// "MS Sans Serif" at 8 points (11 pixels high at 96 dots per inch): every
+// control's font. Lives until the program ends.
+HFONT ProgramFont();
+
+class Control {
+ public:
+  Control() = default;
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+  // Destroys the system window when it still exists.
+  virtual ~Control();
+
+  HWND Handle() const { return hwnd_; }
+  // The control identifier given at creation, unique in the program.
+  int Id() const;
+
+  void Place(const Rect& place);
+  // The place in the parent's client area, at 96 dots per inch.
+  Rect Placement() const;
+  std::string Text() const;
+  void SetText(const std::string& text);
+  void SetVisible(bool visible);
+  bool IsVisible() const;
+
+  // A notification that the parent received from this control, handed back to
+  // it; true when handled, with the message's result.
+  virtual bool OnNotification(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  // The control that owns a system window, or null.
+  static Control* FromHandle(HWND hwnd);
+
+ protected:
+  // Creates a system window of a system class (BUTTON, EDIT, ...) as a child
+  // of parent, at its place, in the program's font.
+  void CreateChild(const char* className, const std::string& text, DWORD style, DWORD exStyle, HWND parent,
+                   const Rect& place);
+  // Makes this control the owner of a window created elsewhere.
+  void Attach(HWND hwnd);
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// Hands a notification of a child to the control that sent it; every
+// container's window procedure calls it first. False when the message is no
+// notification of a known control.
+bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+// The next free control identifier.
+int NewControlId();
+
+}  // namespace skarvel::ui::win32
