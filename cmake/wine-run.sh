@@ -27,4 +27,14 @@ fi
 # The prefix is set up first and apart, so its messages do not mix with the
 # program's output.
 "$wine" wineboot --init >/dev/null 2>&1
+# Debian's Wine does not find its own fonts (package fonts-wine); a prefix
+# finds those in its Fonts folder. The windows are laid out for "MS Sans Serif".
+if [ -d /usr/share/wine/fonts ]; then
+  cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null
+fi
+# With no window manager on the display, Wine draws the windows' frames itself,
+# as Windows does, when it does not hand them to one.
+if [ -n "${SKARVEL_WINE_DISPLAY:-}" ]; then
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+fi
 "$wine" "$@"

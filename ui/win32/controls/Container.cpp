@@ -162,7 +162,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       if (maxWidth_ > 0 || maxHeight_ > 0) {
         const SIZE most = OuterSizeFor(maxWidth_ > 0 ? maxWidth_ : 32767, maxHeight_ > 0 ? maxHeight_ : 32767);
-        if (maxWidth_ > 0) info->ptMaxTrackSize.x = most.cx;
+        if (maxWidth_ > 0) info->ptMaxTrackSize.x = info->ptMaxSize.x = most.cx;
         if (maxHeight_ > 0) info->ptMaxTrackSize.y = most.cy;
       }
       return 0;
