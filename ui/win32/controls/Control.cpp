@@ -118,7 +118,7 @@ void Control::SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_st
 
 void Control::SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
 
-bool Control::IsVisible() const { return IsWindowVisible(hwnd_) != FALSE; }
+bool Control::IsVisible() const { return (GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 bool Control::OnNotification(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 

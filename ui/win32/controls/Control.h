@@ -4,6 +4,7 @@
 // notification of a child (WM_COMMAND, WM_NOTIFY, ...) back to the control that
 // sent it, so that a control handles its own events and no window procedure of
 // a window knows its children's messages.
+#include <ostream>
 #include <string>
 
 #include "ui/win32/controls/WinApi.h"
@@ -13,7 +14,12 @@ namespace skarvel::ui::win32 {
 // A place in the parent's client area, in pixels at 96 dots per inch.
 struct Rect {
   int left, top, width, height;
+  friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+inline void PrintTo(const Rect& r, std::ostream* out) {
+  *out << r.left << "," << r.top << " " << r.width << "x" << r.height;
+}
 
 // Pixels at 96 dots per inch in the screen's pixels (the program is DPI-aware).
 int Scaled(int pixels);
@@ -42,6 +48,7 @@ class Control {
   std::string Text() const;
   void SetText(const std::string& text);
   void SetVisible(bool visible);
+  // Whether the control itself is shown, whether or not its window is.
   bool IsVisible() const;
 
   // A notification that the parent received from this control, handed back to

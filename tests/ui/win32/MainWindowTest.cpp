@@ -1,0 +1,196 @@
+// The Win32 main window as a user meets it: where each control is, what it
+// says, the order Tab visits them, the list's rows, the status line's pixels,
+// and the handlers the controls reach.
+#include <gtest/gtest.h>
+
+#include "archive/AppState.h"
+#include "host/Errors.h"
+#include "support/ScratchRegistry.h"
+#include "support/TempDir.h"
+#include "support/WadBytes.h"
+#include "support/win32/WindowProbe.h"
+#include "ui/WadUnit.h"
+#include "ui/win32/MainWindow.h"
+
+namespace skarvel::ui::win32 {
+namespace {
+
+struct Placed {
+  const char* name;
+  Control& (*control)(MainWindow&);
+  Rect place;
+  const char* text;
+};
+
+TEST(MainWindowTest, ControlsSitAtTheirPlacesWithTheirTexts) {
+  MainWindow window;
+  const Placed controls[] = {
+      {"SelectFolder", [](MainWindow& w) -> Control& { return w.SelectFolder(); }, {176, 4, 121, 15}, "Select a Folder"},
+      {"BtnGP4Path", [](MainWindow& w) -> Control& { return w.BtnGP4Path(); }, {320, 52, 105, 15}, "Change GP4 Path"},
+      {"BtnCreateWad", [](MainWindow& w) -> Control& { return w.BtnCreateWad(); }, {8, 96, 88, 22}, "Create wad"},
+      {"BtnExtractWad", [](MainWindow& w) -> Control& { return w.BtnExtractWad(); }, {104, 96, 88, 22}, "Extract wad"},
+      {"BtnUpdate1Wad", [](MainWindow& w) -> Control& { return w.BtnUpdate1Wad(); }, {216, 96, 88, 22}, "Update wad"},
+      {"BtnUpdateTracks", [](MainWindow& w) -> Control& { return w.BtnUpdateTracks(); }, {312, 96, 113, 22},
+       "Update all tracks"},
+      {"ProgressBar", [](MainWindow& w) -> Control& { return w.ProgressBar(); }, {8, 126, 417, 16}, ""},
+      {"LMDButton1", [](MainWindow& w) -> Control& { return w.LMDButton1(); }, {128, 3, 169, 15},
+       "Show/Hide files in the wad"},
+      {"PanelTop", [](MainWindow& w) -> Control& { return w.PanelTop(); }, {0, 0, 433, 153}, ""},
+      {"PanelDown", [](MainWindow& w) -> Control& { return w.PanelDown(); }, {0, 153, 433, 21}, ""},
+      // The edits with their browse buttons at the right end.
+      {"LMDFile1", [](MainWindow& w) -> Control& { return w.LMDFile1().TextEdit(); }, {8, 21, 397, 20},
+       "...or select a file"},
+      {"LMDFile1 browse", [](MainWindow& w) -> Control& { return w.LMDFile1().BrowseButton(); }, {405, 21, 20, 20},
+       "..."},
+      {"LMDFile2", [](MainWindow& w) -> Control& { return w.LMDFile2().TextEdit(); }, {8, 69, 397, 20}, ""},
+      {"LMDFile2 browse", [](MainWindow& w) -> Control& { return w.LMDFile2().BrowseButton(); }, {405, 69, 20, 20},
+       "..."},
+  };
+  for (const Placed& c : controls) {
+    EXPECT_EQ(c.control(window).Placement(), c.place) << c.name;
+    EXPECT_EQ(c.control(window).Text(), c.text) << c.name;
+  }
+  // A label is as wide as its text, never narrower than its place.
+  for (Label* label : {&window.Label1(), &window.Label2()}) {
+    EXPECT_GE(label->Placement().width, label == &window.Label1() ? 152 : 277);
+  }
+  EXPECT_EQ(window.Label1().Text(), "Select file(s) to replace in wad(s)");
+  EXPECT_EQ(window.Label2().Text(), "Select one of the GP4's wad to patch or the wad to extract");
+}
+
+TEST(MainWindowTest, HeightsSizeTheClientAreaAndTheListFillsWhatThePanelsLeave) {
+  MainWindow window;
+  struct Case {
+    int outerHeight, clientHeight, listHeight;
+  };
+  for (const Case& c : {Case{208, 174, 0}, Case{467, 433, 259}, Case{208, 174, 0}}) {
+    window.SetWindowHeight(c.outerHeight);
+    EXPECT_EQ(window.ClientSize().cx, 433) << c.outerHeight;
+    EXPECT_EQ(window.ClientSize().cy, c.clientHeight) << c.outerHeight;
+    EXPECT_EQ(window.LMDFiles().Placement().height, c.listHeight) << c.outerHeight;
+    EXPECT_EQ(window.LMDFiles().IsVisible(), c.listHeight > 0) << c.outerHeight;
+    EXPECT_EQ(window.PanelDown().Placement().top, c.clientHeight - 21) << c.outerHeight;
+  }
+  // The width is fixed and the height has its minimum.
+  MINMAXINFO limits{};
+  SendMessageA(window.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
+  EXPECT_EQ(limits.ptMinTrackSize.x, window.OuterSizeFor(433, 144).cx);
+  EXPECT_EQ(limits.ptMinTrackSize.y, window.OuterSizeFor(433, 144).cy);
+}
+
+TEST(MainWindowTest, TabVisitsTheControlsInTheLayoutsOrderFromUpdateWad) {
+  MainWindow window;
+  window.SetWindowHeight(467);
+  window.ShowCentred();
+  EXPECT_EQ(GetFocus(), window.BtnUpdate1Wad().Handle());
+  const HWND expected[] = {window.BtnUpdate1Wad().Handle(),   window.LMDFile2().TextEdit().Handle(),
+                           window.LMDFile2().BrowseButton().Handle(), window.SelectFolder().Handle(),
+                           window.LMDFile1().TextEdit().Handle(), window.LMDFile1().BrowseButton().Handle(),
+                           window.BtnCreateWad().Handle(),    window.BtnExtractWad().Handle(),
+                           window.BtnUpdateTracks().Handle(), window.BtnGP4Path().Handle(),
+                           window.LMDButton1().Handle(),      window.LMDFiles().Handle()};
+  HWND at = expected[0];
+  for (std::size_t i = 1; i <= std::size(expected); ++i) {
+    at = GetNextDlgTabItem(window.Handle(), at, FALSE);
+    EXPECT_EQ(at, expected[i % std::size(expected)]) << "stop " << i << ": " << test::WindowText(at);
+  }
+}
+
+TEST(MainWindowTest, TheListShowsThreeFieldsOfEachRowInCaseBlindOrder) {
+  MainWindow window;
+  ContentsView& list = window.LMDFiles();
+  list.SetRows({"b.tex;data\\;1024;7", "A.tex;;5;0", "track.gp4;data\\;1024;3"});
+  const char* shown[][3] = {{"A.tex", "", "5"}, {"b.tex", "data\\", "1024"}, {"track.gp4", "data\\", "1024"}};
+  ASSERT_EQ(test::ListViewRowCount(list.Handle()), 3);
+  for (int row = 0; row < 3; ++row) {
+    for (int column = 0; column < 3; ++column) {
+      EXPECT_EQ(test::ListViewText(list.Handle(), row, column), shown[row][column]) << row << "," << column;
+    }
+  }
+  list.SelectRow(1);
+  EXPECT_EQ(list.SelectedRowField(0), "b.tex");
+  EXPECT_EQ(list.SelectedRowField(3), "7");
+  list.SetRows({});
+  EXPECT_EQ(test::ListViewRowCount(list.Handle()), 0);
+  EXPECT_THROW(list.SelectedRowField(0), ListIndexError);
+
+  // The header: its captions, widths and alignments, 17 high.
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list.Handle(), LVM_GETHEADER, 0, 0));
+  const struct {
+    const char* caption;
+    int width, format;
+  } columns[] = {{"File Name", 200, HDF_LEFT}, {"Path", 120, HDF_LEFT}, {"Size", 76, HDF_RIGHT}};
+  for (int i = 0; i < 3; ++i) {
+    char caption[64] = {};
+    HDITEMA item{};
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+    item.pszText = caption;
+    item.cchTextMax = sizeof caption;
+    SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(caption, columns[i].caption);
+    EXPECT_EQ(item.cxy, columns[i].width);
+    EXPECT_EQ(item.fmt & HDF_JUSTIFYMASK, columns[i].format);
+  }
+  RECT headerRect{};
+  GetWindowRect(header, &headerRect);
+  EXPECT_EQ(headerRect.bottom - headerRect.top, ContentsView::kHeaderHeight);
+}
+
+// The filled width of the status line's middle row, read from its own drawing.
+int FilledPixels(StatusLine& bar) {
+  const Rect place = bar.Placement();
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP picture = CreateCompatibleBitmap(screen, place.width, place.height);
+  HGDIOBJ old = SelectObject(memory, picture);
+  SendMessageA(bar.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+  int filled = 0;
+  for (int x = 0; x < place.width; ++x) filled += GetPixel(memory, x, place.height / 2) == StatusLine::kFillColour;
+  SelectObject(memory, old);
+  DeleteObject(picture);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return filled;
+}
+
+TEST(MainWindowTest, TheStatusLineFillsItsInnerWidthByThePercentageHeldAt100AtMost) {
+  MainWindow window;
+  StatusLine& bar = window.ProgressBar();
+  const int inner = 417 - 2;  // inside the bevel
+  struct Case {
+    int set, held, filled;
+  };
+  for (const Case& c : {Case{50, 50, inner * 50 / 100}, Case{100, 100, inner}, Case{150, 100, inner},
+                        Case{0, 0, 0}}) {
+    bar.SetPosition(static_cast<std::uint8_t>(c.set));
+    EXPECT_EQ(bar.Position(), c.held) << c.set;
+    EXPECT_EQ(FilledPixels(bar), c.filled) << c.set;
+  }
+  bar.SetCaption("Update done in 0.12s");
+  EXPECT_EQ(bar.Text(), "Update done in 0.12s");
+  bar.SetPosition(0);
+  EXPECT_EQ(bar.Caption(), "Update done in 0.12s");
+}
+
+TEST(MainWindowTest, ControlsReachTheirHandlers) {
+  test::TempDir dir;
+  test::WriteNativeFile(dir.Native("cars.wad"), test::PackedWad({{"cars\\a.tex", "aaa"}, {"b.bin", "bb"}}));
+  AppState state(test::ScratchRegistry(dir));
+  MainWindow window;
+  TForm1 form(state, window);
+  window.Bind(form);
+  form.FormCreate();
+
+  window.LMDButton1().Click();
+  EXPECT_EQ(window.ClientSize().cy, 433);
+  // Typing the archive's name lists it at once.
+  window.LMDFile2().TextEdit().SetText(dir.Internal("cars.wad"));
+  ASSERT_EQ(window.LMDFiles().Rows().size(), 2u);
+  EXPECT_EQ(window.LMDFiles().Rows()[0], "a.tex;cars\\;3;0");
+  window.LMDButton1().Click();
+  EXPECT_EQ(window.ClientSize().cy, 174);
+}
+
+}  // namespace
+}  // namespace skarvel::ui::win32
