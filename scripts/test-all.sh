@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole test run: installs what is missing, builds, and runs every test,
 # first in the ordinary build, then under the address and undefined-behaviour
-# sanitizers, then the Windows build's tests under Wine, and finally runs each
-# libFuzzer target for a minute on its corpus.
+# sanitizers, then the Windows build's tests under Wine, runs each libFuzzer
+# target for a minute on its corpus, and builds and checks the Windows ZIP and
+# the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,7 +19,8 @@ for preset in dev asan; do
 done
 
 # The Windows executables (mingw-w64), each test program run under Wine in a
-# Wine prefix of its own (cmake/wine-run.sh).
+# Wine prefix of its own (cmake/wine-run.sh); the windows' tests and the
+# end-to-end scenarios of Skarvel.exe on a virtual display of their own.
 echo "=== windows: configure and build"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
@@ -33,6 +35,10 @@ awk '/^[0-9]+\/[0-9]+ Test: /{program=$3} /^\[  (PASSED|SKIPPED|FAILED)  ?\] [0-
 # its time. Longer runs: bash fuzz/run.sh all SECONDS.
 echo "=== fuzz: build the targets and run each for 60 s"
 bash fuzz/run.sh all 60
+
+# The Windows archive as players get it: built, and its contents checked.
+echo "=== windows package: build and check the ZIP"
+bash scripts/package-windows.sh
 
 # The Debian package as users get it: built, installed with apt-get on this
 # machine, and the installed skarvel-cli run once.

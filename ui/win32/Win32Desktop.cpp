@@ -1,12 +1,25 @@
 #include "ui/win32/Win32Desktop.h"
 
 #include "archive/WadUpdate.h"
+#include "ui/win32/FolderDialogs.h"
 #include "ui/win32/MessageBoxes.h"
 #include "ui/win32/controls/Events.h"
 
 namespace skarvel::ui::win32 {
 
-class FolderDialogs {};
+// The dialogs live as long as the program, with their handlers.
+class FolderDialogs {
+ public:
+  FolderDialogs(TForm1& form, HWND owner)
+      : source_(CreateSourceFolderDialog(form, owner)), game_(CreateGameFolderDialog(form, owner)) {}
+
+  void ShowSource() { ShowFolderDialog(*source_); }
+  void ShowGame() { ShowFolderDialog(*game_); }
+
+ private:
+  std::unique_ptr<FolderDialog> source_;
+  std::unique_ptr<FolderDialog> game_;
+};
 
 Win32Desktop::Win32Desktop(AppState& state) : state_(state) {}
 
@@ -30,7 +43,8 @@ void Win32Desktop::CreateMainWindow() {
 }
 
 void Win32Desktop::CreateFolderDialogs() {
-
+  dialogs_ = std::make_unique<FolderDialogs>(*form_, window_->Handle());
+  window_->SetFolderDialogs([this] { dialogs_->ShowSource(); }, [this] { dialogs_->ShowGame(); });
 }
 
 int RunMessageLoop() {
