@@ -29,13 +29,14 @@ trap 'rm -rf "$unpacked"' EXIT
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$unpacked"
 system='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|advapi32|msvcrt|ws2_32|uxtheme|api-ms-win-.*)\.dll$'
 for program in Skarvel.exe skarvel-cli.exe; do
-  x86_64-w64-mingw32-objdump -p "$unpacked/$program" | grep -q 'PE32+' || { echo "package-windows.sh: $program is no 64-bit Windows program" >&2; exit 1; }
-  others=$(x86_64-w64-mingw32-objdump -p "$unpacked/$program" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | grep -Ev "$system" || true)
+  headers=$(x86_64-w64-mingw32-objdump -p "$unpacked/$program")
+  grep -q 'PE32+' <<<"$headers" || { echo "package-windows.sh: $program is no 64-bit Windows program" >&2; exit 1; }
+  others=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | grep -Ev "$system" || true)
   if [ -n "$others" ]; then
     echo "package-windows.sh: $program needs DLLs a bare Windows lacks: $others" >&2
     exit 1
   fi
 done
-x86_64-w64-mingw32-objdump -p "$unpacked/Skarvel.exe" | grep -q 'Subsystem\s*00000002' ||
+x86_64-w64-mingw32-objdump -p "$unpacked/Skarvel.exe" | grep -c 'Subsystem\s*00000002' >/dev/null ||
   { echo "package-windows.sh: Skarvel.exe is not a program of the Windows subsystem" >&2; exit 1; }
 echo "$zip: $(echo $listed | tr '\n' ' ')($(du -k "$zip" | cut -f1) KiB), system DLLs only"
