@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
-cmake --preset windows-release >/dev/null
+cmake --preset windows-release -DSKARVEL_BUILD_BENCH=OFF >/dev/null
 cmake --build --preset windows-release -j "$(nproc)"
 (cd build/windows-release && cpack -G ZIP >/dev/null)
 version=$(sed -n 's/^project(Skarvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
