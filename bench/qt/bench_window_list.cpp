@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "archive/WadArchive.h"
+#include "bench/support/ListArchive.h"
 #include "host/Encoding.h"
 #include "ui/MainWindowView.h"
 #include "ui/qt/MainWindow.h"
@@ -25,29 +25,7 @@ constexpr int kRuns = 3;
 
 double Milliseconds(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
 
-// An archive whose names come in no particular order, in folders as a game's
-// archives have them, with a few bytes each.
-void WriteArchive(const std::string& path) {
-  skarvel::WadArchive wad;
-  wad.Count = kEntries;
-  wad.Entries.resize(kEntries);
-  wad.Payloads.resize(kEntries);
-  std::vector<int> order(kEntries);
-  for (int i = 0; i < kEntries; ++i) order[i] = i;
-  std::shuffle(order.begin(), order.end(), std::mt19937(4));
-  const char* folders[] = {"cars\\", "maps\\monza2001\\", "maps\\Silverstone2001\\textures\\", "", "Sounds\\"};
-  std::int32_t offset = 4 + 136 * kEntries;
-  for (int i = 0; i < kEntries; ++i) {
-    const std::string name = std::string(folders[order[i] % 5]) + (order[i] % 3 == 0 ? "Tex" : "tex") +
-                             std::to_string(order[i]) + ".tex";
-    std::copy(name.begin(), name.end(), wad.Entries[i].Name);
-    wad.Payloads[i] = std::string(16, static_cast<char>('a' + i % 26));
-    wad.Entries[i].Offset = offset;
-    wad.Entries[i].Size = 16;
-    offset += 16;
-  }
-  skarvel::RebuildWad(wad, path, kEntries);
-}
+void WriteArchive(const std::string& path) { skarvel::bench::WriteListArchive(path, kEntries); }
 
 struct WindowFigures {
   double load = 0, rows = 0, sort = 0, paint = 0;
