@@ -38,12 +38,6 @@ Rect InForm(HWND control, HWND form) {
           Unscaled(place.bottom - place.top)};
 }
 
-bool operator==(const Rect& a, const Rect& b) {
-  return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
-}
-
-void PrintTo(const Rect& r, std::ostream* out) { *out << r.left << "," << r.top << " " << r.width << "x" << r.height; }
-
 HWND LabelOf(HWND form) {
   HWND found = nullptr;
   EnumChildWindows(
