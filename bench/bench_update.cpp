@@ -305,6 +305,26 @@ void ManyFiles(const std::string& root, const std::string& self, bool quick) {
   fs::remove_all(root + "/src");
 }
 
+// cp of archive followed by sync of the copy, timed from a flushed disk
+// without the copy.
+double CopyThenSync(const std::string& archive, const std::string& copy) {
+  fs::remove(copy);
+  SyncAll();
+  return Seconds([&] {
+    RunProgram({"cp", archive, copy});
+    RunProgram({"sync", copy});
+  });
+}
+
+// The update of archive from source, timed as CopyThenSync is: the copy removed
+// and the disk flushed first.
+double UpdateFromACleanDisk(const std::string& archive, const std::string& source, const std::string& registry,
+                            const std::string& copy) {
+  fs::remove(copy);
+  SyncAll();
+  return Seconds([&] { RunUpdate(archive, source, registry); });
+}
+
 // (b) and (c): one entry of a large archive.
 void OneEntryOfALargeArchive(const std::string& root, const std::string& self, bool quick) {
   const std::int64_t entrySize = std::int64_t{1} << 20;
@@ -338,15 +358,8 @@ void OneEntryOfALargeArchive(const std::string& root, const std::string& self, b
     fs::remove(copy);
     SyncAll();
     copies.push_back(Seconds([&] { RunProgram({"cp", archive, copy}); }));
-    fs::remove(copy);
-    SyncAll();
-    syncedCopies.push_back(Seconds([&] {
-      RunProgram({"cp", archive, copy});
-      RunProgram({"sync", copy});
-    }));
-    fs::remove(copy);
-    SyncAll();
-    updates.push_back(Seconds([&] { RunUpdate(archive, r % 2 == 0 ? grow : shrink, registry); }));
+    syncedCopies.push_back(CopyThenSync(archive, copy));
+    updates.push_back(UpdateFromACleanDisk(archive, r % 2 == 0 ? grow : shrink, registry, copy));
   }
   const double tUpdate = Median(updates), tCopy = Median(copies), tSynced = Median(syncedCopies);
   std::cout << "  archive " << MiB(static_cast<double>(archiveSize)) << "\n"
@@ -413,15 +426,8 @@ void OneEntryOfManyEntries(const std::string& root, const std::string& self, boo
 
   std::vector<double> updates, syncedCopies;
   for (int r = 0; r < repeats; ++r) {
-    fs::remove(copy);
-    SyncAll();
-    syncedCopies.push_back(Seconds([&] {
-      RunProgram({"cp", archive, copy});
-      RunProgram({"sync", copy});
-    }));
-    fs::remove(copy);
-    SyncAll();
-    updates.push_back(Seconds([&] { RunUpdate(archive, r % 2 == 0 ? grow : shrink, registry); }));
+    syncedCopies.push_back(CopyThenSync(archive, copy));
+    updates.push_back(UpdateFromACleanDisk(archive, r % 2 == 0 ? grow : shrink, registry, copy));
   }
   const double tUpdate = Median(updates), tSynced = Median(syncedCopies);
   std::cout << "  archive " << MiB(static_cast<double>(archiveSize)) << "\n"

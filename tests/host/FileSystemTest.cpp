@@ -18,6 +18,7 @@
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "support/IoErrorCode.h"
+#include "support/ParamName.h"
 #include "support/TempDir.h"
 
 namespace skarvel {
@@ -384,6 +385,12 @@ struct MaskCase {
   std::vector<std::string> names;
 };
 
+// The mask in words, since its "*" and "?" cannot stand in a test's name.
+void PrintTo(const MaskCase& c, std::ostream* os) {
+  *os << "mask";
+  for (const char ch : std::string(c.mask)) *os << (ch == '*' ? " star " : ch == '?' ? " any " : std::string(1, ch));
+}
+
 class SearchMaskTest : public ::testing::TestWithParam<MaskCase> {};
 
 TEST_P(SearchMaskTest, MatchesWhatWindowsWouldMatch) {
@@ -411,7 +418,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MaskCase{"*", {"a.txt", "B.TXT", "noext", "x.wad", "ab.c", ".hidden", "sub"}},
                       MaskCase{"*.txt", {"a.txt", "B.TXT"}}, MaskCase{"?.TXT", {"a.txt", "B.TXT"}},
                       MaskCase{"a*", {"a.txt", "ab.c"}}, MaskCase{"*b*", {"B.TXT", "ab.c", "sub"}},
-                      MaskCase{"x.wad", {"x.wad"}}, MaskCase{"??", {}}, MaskCase{"*.hidden", {".hidden"}}));
+                      MaskCase{"x.wad", {"x.wad"}}, MaskCase{"??", {}}, MaskCase{"*.hidden", {".hidden"}}), test::PrintedParamName());
 
 #ifndef _WIN32
 TEST(SearchDirectoryTest, KindsOfEntries) {
