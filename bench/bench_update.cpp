@@ -9,16 +9,22 @@
 //       at most 1.4x; cp followed by sync is shown too, since the rewrite is
 //       flushed to the disk before it takes the archive's place);
 //   (c) the peak memory of a process that only runs the update, against the
-//       archive's size plus the largest source file plus 64 MiB.
+//       archive's size plus the largest source file plus 64 MiB;
+//   (d) one entry of an archive of 20,000 entries (256 MiB) replaced, against cp
+//       of the archive followed by sync of the copy (target: at most 1.1x), with
+//       the system calls of one such patch (by strace, when it is installed) and
+//       its peak memory beyond the directory (target: under 32 MiB).
 //
 // Data goes to a fresh folder below SKARVEL_BENCH_DIR (default: the system's
-// temporary folder) and is removed at the end. "--quick" makes everything small.
+// temporary folder) and is removed at the end. "--quick" makes everything small;
+// the words many, large and patch run only those parts ((a), (b) and (c), (d)).
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -28,12 +34,16 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <random>
+#include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "archive/AppState.h"
+#include "archive/WadArchive.h"
 #include "archive/WadUpdate.h"
 #include "archive/Workbench.h"
 #include "host/Encoding.h"
@@ -217,26 +227,35 @@ std::string MakeBenchFolder() {
   return pattern;
 }
 
+// The layout of (a) and (d): entries of 1 KiB to about 25 KiB, 13 KiB on
+// average (256 MiB for 20,000), in 100 folders; size() draws further sizes.
+struct ManyEntries {
+  std::vector<std::string> names;
+  std::vector<std::int64_t> sizes;
+  std::mt19937 random{4};
+  std::int64_t size() { return 1024 + static_cast<std::int64_t>(random() % 24777); }
+
+  explicit ManyEntries(int entries) {
+    for (int i = 0; i < entries; ++i) {
+      names.push_back("maps\\d" + std::to_string(i % 100) + "\\f" + std::to_string(i) + ".bin");
+      sizes.push_back(size());
+    }
+  }
+};
+
 // (a) Many files into many entries.
 void ManyFiles(const std::string& root, const std::string& self, bool quick) {
   const int entries = quick ? 2000 : 20000;
   std::cout << "(a) " << entries << " source files into an archive of " << entries << " entries\n";
-  // Sizes from 1 KiB to about 25 KiB, 13 KiB on average: 256 MiB for 20,000 files.
-  auto size = [random = std::mt19937(4)]() mutable { return 1024 + static_cast<std::int64_t>(random() % 24777); };
-  std::vector<std::string> names;
-  std::vector<std::int64_t> sizes;
-  for (int i = 0; i < entries; ++i) {
-    names.push_back("maps\\d" + std::to_string(i % 100) + "\\f" + std::to_string(i) + ".bin");
-    sizes.push_back(size());
-  }
+  ManyEntries layout(entries);
   const std::string archive = root + "/many.wad";
   const std::string pristine = root + "/many.pristine";
-  WriteArchive(pristine, names, sizes);
+  WriteArchive(pristine, layout.names, layout.sizes);
   std::int64_t sourceBytes = 0, largest = 0;
   for (int i = 0; i < entries; ++i) {
     // The files stand for the entries by name, in another folder layout and
     // with other sizes, so every replacement moves the data behind it.
-    const std::int64_t bytes = size();
+    const std::int64_t bytes = layout.size();
     WriteFile(root + "/src/s" + std::to_string(i % 50) + "/f" + std::to_string(i) + ".bin",
               std::string(static_cast<std::size_t>(bytes), 'x'));
     sourceBytes += bytes;
@@ -286,6 +305,26 @@ void ManyFiles(const std::string& root, const std::string& self, bool quick) {
   fs::remove_all(root + "/src");
 }
 
+// cp of archive followed by sync of the copy, timed from a flushed disk
+// without the copy.
+double CopyThenSync(const std::string& archive, const std::string& copy) {
+  fs::remove(copy);
+  SyncAll();
+  return Seconds([&] {
+    RunProgram({"cp", archive, copy});
+    RunProgram({"sync", copy});
+  });
+}
+
+// The update of archive from source, timed as CopyThenSync is: the copy removed
+// and the disk flushed first.
+double UpdateFromACleanDisk(const std::string& archive, const std::string& source, const std::string& registry,
+                            const std::string& copy) {
+  fs::remove(copy);
+  SyncAll();
+  return Seconds([&] { RunUpdate(archive, source, registry); });
+}
+
 // (b) and (c): one entry of a large archive.
 void OneEntryOfALargeArchive(const std::string& root, const std::string& self, bool quick) {
   const std::int64_t entrySize = std::int64_t{1} << 20;
@@ -319,15 +358,8 @@ void OneEntryOfALargeArchive(const std::string& root, const std::string& self, b
     fs::remove(copy);
     SyncAll();
     copies.push_back(Seconds([&] { RunProgram({"cp", archive, copy}); }));
-    fs::remove(copy);
-    SyncAll();
-    syncedCopies.push_back(Seconds([&] {
-      RunProgram({"cp", archive, copy});
-      RunProgram({"sync", copy});
-    }));
-    fs::remove(copy);
-    SyncAll();
-    updates.push_back(Seconds([&] { RunUpdate(archive, r % 2 == 0 ? grow : shrink, registry); }));
+    syncedCopies.push_back(CopyThenSync(archive, copy));
+    updates.push_back(UpdateFromACleanDisk(archive, r % 2 == 0 ? grow : shrink, registry, copy));
   }
   const double tUpdate = Median(updates), tCopy = Median(copies), tSynced = Median(syncedCopies);
   std::cout << "  archive " << MiB(static_cast<double>(archiveSize)) << "\n"
@@ -345,6 +377,90 @@ void OneEntryOfALargeArchive(const std::string& root, const std::string& self, b
   fs::remove(archive);
 }
 
+
+// The system calls of a process, by name, as strace -c -f counts them; empty
+// when strace is not installed.
+std::map<std::string, long> SystemCalls(const std::vector<std::string>& words, const std::string& table) {
+  std::vector<std::string> traced = {"strace", "-f", "-c", "-o", table};
+  traced.insert(traced.end(), words.begin(), words.end());
+  try {
+    RunProgram(traced);
+  } catch (const std::exception&) {
+    return {};
+  }
+  // Lines: % time, seconds, usecs/call, calls, [errors,] syscall.
+  std::map<std::string, long> calls;
+  std::ifstream in(table);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::vector<std::string> words;
+    for (std::string word; fields >> word;) words.push_back(word);
+    if (words.size() < 5 || !std::isdigit(static_cast<unsigned char>(words[3][0])) || words.back() == "total") continue;
+    calls[words.back()] = std::stol(words[3]);
+  }
+  return calls;
+}
+
+// (d) One entry of the archive of (a).
+void OneEntryOfManyEntries(const std::string& root, const std::string& self, bool quick) {
+  const int entries = quick ? 2000 : 20000;
+  const int repeats = 5;  // each run is short: more of them steady the median
+  std::cout << "(d) one entry of an archive of " << entries << " entries\n";
+  ManyEntries layout(entries);
+  const std::string archive = root + "/patch.wad";
+  WriteArchive(archive, layout.names, layout.sizes);
+  const std::int64_t archiveSize = static_cast<std::int64_t>(fs::file_size(archive));
+  const std::int64_t directory = skarvel::kWadRecordSize * entries;
+  // The middle entry, a little larger and then a little smaller than it is, so
+  // every run moves the second half of the data by a few bytes.
+  std::string middle = std::to_string(entries / 2);
+  middle.insert(0, 1, 'f');
+  middle += ".bin";
+  const auto middleSize = static_cast<std::size_t>(layout.sizes[static_cast<std::size_t>(entries / 2)]);
+  const std::string grow = root + "/patch-grow/" + middle, shrink = root + "/patch-shrink/" + middle;
+  WriteFile(grow, std::string(middleSize + 1153, 'G'));
+  WriteFile(shrink, std::string(middleSize - 700, 'S'));
+  const std::string registry = root + "/registry";
+  const std::string copy = root + "/patch-copy.wad";
+
+  std::vector<double> updates, syncedCopies;
+  for (int r = 0; r < repeats; ++r) {
+    syncedCopies.push_back(CopyThenSync(archive, copy));
+    updates.push_back(UpdateFromACleanDisk(archive, r % 2 == 0 ? grow : shrink, registry, copy));
+  }
+  const double tUpdate = Median(updates), tSynced = Median(syncedCopies);
+  std::cout << "  archive " << MiB(static_cast<double>(archiveSize)) << "\n"
+            << "  update replacing one entry: " << Fixed(tUpdate) << " s (median of " << repeats << ")\n"
+            << "  cp then sync of the copy: " << Fixed(tSynced) << " s\n";
+  Verdict("update / (cp + sync)", tUpdate / tSynced, 1.1);
+
+  const std::vector<std::string> child = {self, "--update-child", archive, grow, registry};
+  const std::map<std::string, long> calls = SystemCalls(child, root + "/strace.txt");
+  if (calls.empty()) {
+    std::cout << "  system calls: strace is not installed\n";
+  } else {
+    const std::map<std::string, long> start = SystemCalls({self, "--start-child"}, root + "/strace.txt");
+    long total = 0, startTotal = 0;
+    for (const auto& [name, count] : calls) total += count;
+    for (const auto& [name, count] : start) startTotal += count;
+    std::cout << "  system calls of the process: " << total << ", of which " << startTotal
+              << " start and end any process of this program; by name:";
+    for (const auto& [name, count] : calls) {
+      const auto before = start.find(name);
+      const long own = count - (before == start.end() ? 0 : before->second);
+      if (own > 0) std::cout << " " << name << " " << own;
+    }
+    std::cout << "\n";
+  }
+  const double peak = PeakMemoryOfUpdate(self, archive, grow, registry);
+  const double beyond = peak - static_cast<double>(directory);
+  std::cout << "  peak memory: " << MiB(peak) << ", " << MiB(beyond) << " beyond the directory of "
+            << MiB(static_cast<double>(directory)) << " (target under 32 MiB) "
+            << (beyond < 32.0 * 1024 * 1024 ? "PASS" : "OVER") << "\n";
+  fs::remove(archive);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -353,12 +469,27 @@ int main(int argc, char** argv) {
       RunUpdate(argv[2], argv[3], argv[4]);
       return 0;
     }
-    const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+    if (argc == 2 && std::string(argv[1]) == "--start-child") return 0;
+    bool quick = false;
+    std::set<std::string> parts;
+    for (int i = 1; i < argc; ++i) {
+      const std::string word = argv[i];
+      if (word == "--quick") {
+        quick = true;
+      } else if (word == "many" || word == "large" || word == "patch") {
+        parts.insert(word);
+      } else {
+        std::cerr << "usage: bench_update [--quick] [many] [large] [patch]\n";
+        return 2;
+      }
+    }
+    auto runs = [&](const char* part) { return parts.empty() || parts.count(part) > 0; };
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     Folder root(MakeBenchFolder());
     std::cout << "data in " << root.path << "\n";
-    ManyFiles(root.path, self, quick);
-    OneEntryOfALargeArchive(root.path, self, quick);
+    if (runs("many")) ManyFiles(root.path, self, quick);
+    if (runs("large")) OneEntryOfALargeArchive(root.path, self, quick);
+    if (runs("patch")) OneEntryOfManyEntries(root.path, self, quick);
     return 0;
   } catch (const std::exception& error) {
     std::cerr << "bench_update: " << error.what() << "\n";

@@ -146,19 +146,31 @@ UpdateOptions OptionsOf(const Arguments& args, std::ostream& out) {
   return options;
 }
 
+// The folder held files when it was checked, but the update's own walk of it
+// found none (it vanished, or reading it failed in between): the desktop program
+// takes that as no files and rewrites its archives unchanged, which on the
+// command line must not pass for a patch.
+int FinishUpdate(const Arguments& args, Session& session, std::ostream& err) {
+  const int code = Finish(args, session, err);
+  if (code != kExitDone || !session.state.sources.empty()) return code;
+  err << "skarvel-cli: " << ToDisplayText(DisplayPath(session.bench.sourceText))
+      << " held no file when the update read it; the archive was left as it was.\n";
+  return kExitFailed;
+}
+
 int Update(const Arguments& args, Session& session, std::ostream& out, std::ostream& err) {
   session.bench.archiveText = InternalPath(args.operands[0]);
   session.bench.sourceText = InternalPath(args.operands[1]);
   if (!SourceHoldsFiles(session.bench.sourceText, true, err)) return kExitFailed;
   Update1wad(session.state, session.bench, OptionsOf(args, out));
-  return Finish(args, session, err);
+  return FinishUpdate(args, session, err);
 }
 
 int UpdateTracks(const Arguments& args, Session& session, std::ostream& out, std::ostream& err) {
   session.bench.sourceText = InternalPath(args.operands[0]);
   if (!SourceHoldsFiles(session.bench.sourceText, true, err)) return kExitFailed;
   UpdateWads(session.state, session.bench, OptionsOf(args, out));
-  return Finish(args, session, err);
+  return FinishUpdate(args, session, err);
 }
 
 int Verify(const Arguments& args, std::ostream& out) {

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the seed archives of fuzz/corpus/<target>/: small valid archives in the
-layouts the program writes, and malformed ones that each break one rule."""
+"""Writes the seeds of fuzz/corpus/<target>/: for the archive targets small valid
+archives in the layouts the program writes, and malformed ones that each break
+one rule; for the registry target registry files as the program writes them and
+as people and Windows' regedit do; for the command-line target command lines as
+add-on packages and shortcuts give them."""
 import os
 import struct
 import sys
@@ -61,16 +64,48 @@ UPDATE = {
 }
 
 
+SETTINGS = "[HKEY_CURRENT_USER\\Software\\Vintrel's Tools\\Skarvel]\n"
+REGISTRY = {
+    "written": ("REGEDIT4\n\n" + SETTINGS +
+                '"FileName"="\\\\home\\\\me\\\\mods"\n"WadName"="\\\\home\\\\me\\\\gp4\\\\cars.wad"\n\n'
+                "[HKEY_CURRENT_USER\\Software\\Vintrel's Skarvel]\n\"Continue\"=\"1\"\n").encode(),
+    "value-kinds": ("REGEDIT4\n\n" + SETTINGS + '@="default"\n"Count"=dword:0000002a\n'
+                    '"Raw"=hex:00,01,ff\n"Path"=hex(2):25,00,41,00,00,00\n"None"=hex(0):\n'
+                    '"Long"=hex(7):61,00,62,00,63,00,64,00,65,00,66,00,67,00,68,00,69,00,6a,00,6b,00,\\\n'
+                    '  6c,00,6d,00,00,00,00,00\n').encode(),
+    "hand-edited": ("\ufeffREGEDIT4\r\n; kept by hand\r\n\r\n  [hkey_current_user\\software\\a b]  \r\n"
+                    '"Quote"  =  "say \\"hi\\" \\\\ bye"\r\n[HKEY_CURRENT_USER\\Software\\A B]\r\n'
+                    '"quote"="again"\r\n[HKEY_CURRENT_USER]\r\n"Top"=""\r\n').encode("utf-8"),
+    "cp1252-export": b"REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Caf\xe9]\n\"Na\xefve\"=\"\x80 \xff\"\n",
+    "utf8": "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Café]\n\"Name\"=\"€ ÿ\"\n".encode("utf-8"),
+    "damaged": b"REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\n\"a\"=hex:0g\n",
+}
+
+COMMAND_LINES = {
+    "installer": b'"C:\\GP4 mods\\Skarvel.exe" \x01wad cars.wad',
+    "quoted-folder": b'Skarvel.exe \x01wad "C:\\Program Files\\GP4\\" sub',
+    "empty-quotes": b'"" prog  ""a"" "b c"d  "',
+    "tabs": b"prog\tone\t\ttwo\x01three",
+    "unbalanced": b'prog "open to the end',
+}
+
+
+def write_seeds(target, seeds, suffix):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name + suffix), "wb") as out:
+            out.write(data)
+
+
 def main():
     for target in ("list", "verify", "extract", "update"):
-        folder = os.path.join(HERE, "corpus", target)
-        os.makedirs(folder, exist_ok=True)
         seeds = dict(COMMON)
         if target == "update":
             seeds.update(UPDATE)
-        for name, data in seeds.items():
-            with open(os.path.join(folder, name + ".wad"), "wb") as out:
-                out.write(data)
+        write_seeds(target, seeds, ".wad")
+    write_seeds("registry", REGISTRY, ".reg")
+    write_seeds("command_line", COMMAND_LINES, ".txt")
     return 0
 
 

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets (the `fuzz` preset, clang) and runs each named
 # target for SECONDS on a working copy of its seed corpus.
 #
-#   bash fuzz/run.sh TARGET... SECONDS      TARGET: list, verify, extract, update, or all
+#   bash fuzz/run.sh TARGET... SECONDS      TARGET: list, verify, extract, update,
+#                                           registry, command_line, or all
 #
 # The working copies, the inputs the fuzzer finds and any crash file live in
 # fuzz/corpus-work/ (git-ignored), with each target's log, TARGET.log;
@@ -13,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-  echo "usage: bash fuzz/run.sh TARGET... SECONDS   (TARGET: list verify extract update all)" >&2
+  echo "usage: bash fuzz/run.sh TARGET... SECONDS   (TARGET: list verify extract update registry command_line all)" >&2
   exit 2
 }
 [ $# -ge 2 ] || usage
@@ -22,8 +23,8 @@ seconds=${*: -1}
 targets=()
 for word in "${@:1:$#-1}"; do
   case "$word" in
-    all) targets+=(list verify extract update) ;;
-    list|verify|extract|update) targets+=("$word") ;;
+    all) targets+=(list verify extract update registry command_line) ;;
+    list|verify|extract|update|registry|command_line) targets+=("$word") ;;
     *) usage ;;
   esac
 done

@@ -60,9 +60,16 @@ class File {
   friend class ReplacementFile;
   explicit File(std::intptr_t handle, std::int64_t lengthAtOpen = 0, std::uint32_t attributes = 0)
       : handle_(handle), lengthAtOpen_(lengthAtOpen), attributes_(attributes) {}
+  // Counts bytes written for the write-behind of a file that is to be flushed
+  // (see ReplacementFile); a no-op for every other file.
+  void WroteBytes(std::int64_t size);
+
   std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
   std::int64_t lengthAtOpen_ = 0;
   std::uint32_t attributes_ = 0;  // as found at the open, then as SetAttributes left them
+  // Bytes written since the system was last asked to start writing the file
+  // to the disk; -1 when the file does not write behind.
+  std::int64_t notHandedOver_ = -1;
 };
 
 // Writes a new version of a file beside it and puts it in place in one step only

@@ -7,8 +7,9 @@ set -euo pipefail
 # need a virtual display, the accessibility bus and the tools that drive it.
 # The Windows build needs the mingw-w64 cross compiler, GoogleTest's sources to
 # build for it, Wine to run its tests, and Wine's own fonts ("MS Sans Serif")
-# for its windows.
-packages=(build-essential cmake ninja-build libgtest-dev clang libclang-rt-14-dev llvm
+# for its windows. strace makes system calls fail for the fault-injection tests
+# and counts them for the benchmarks.
+packages=(build-essential cmake ninja-build libgtest-dev clang libclang-rt-14-dev llvm strace
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth xdotool imagemagick dbus-x11 at-spi2-core python3-pyatspi
   g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine)

@@ -1,4 +1,5 @@
 #include "archive/UpdateLayout.h"
+#include "support/ParamName.h"
 
 #include <gtest/gtest.h>
 
@@ -210,7 +211,7 @@ TEST_P(UpdateLayoutModelTest, AgreesWithTheLiteralMovesAfterEveryStep) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, UpdateLayoutModelTest, ::testing::Range(1, 61));
+INSTANTIATE_TEST_SUITE_P(Seeds, UpdateLayoutModelTest, ::testing::Range(1, 61), test::PrintedParamName());
 
 TEST(UpdateLayoutTest, AShrinkThatWouldReorderTheDataFallsBackToTheLiteralMoves) {
   // Record 1's data starts inside record 0's: shrinking record 0 moves record 1

@@ -1,4 +1,5 @@
 #include "archive/UpdateMatcher.h"
+#include "support/ParamName.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         IdentityCase{"D:\\CARS\\mod\\Cars\\c.tex", "D:\\CARS\\mod\\Cars\\c.tex", {Category::Normal, true, "cars\\c.tex"}},
         IdentityCase{"D:\\mod\\x.tex", "D:\\mod\\x.tex", {Category::Normal, false, "x.tex"}},
         // Windows-1252 capitals are lowered by the code page's table.
-        IdentityCase{"D:\\m", "D:\\m\\\xC9T\xC9.TEX", {Category::Normal, false, "\xE9t\xE9.tex"}}));
+        IdentityCase{"D:\\m", "D:\\m\\\xC9T\xC9.TEX", {Category::Normal, false, "\xE9t\xE9.tex"}}), test::PrintedParamName());
 
 struct NameCase {
   const char* archivePath;
@@ -82,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"C:\\gp4\\monza2001xwad", "maps\\monza2001\\new\\x.tex"},
                       NameCase{"C:\\monza2001.wad\\other.wad", "new\\x.tex"},
                       NameCase{"C:\\gp4\\monza2002.wad", "new\\x.tex"}, NameCase{"C:\\gp4\\wad", "new\\x.tex"},
-                      NameCase{"C:\\gp4\\xcars.wad", "new\\x.tex"}));
+                      NameCase{"C:\\gp4\\xcars.wad", "new\\x.tex"}), test::PrintedParamName());
 
 WadDirEntry Named(const std::string& name) {
   WadDirEntry entry{};
@@ -139,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"cars: a file name alone is not enough", {"car.tex", "x\\cars\\car.tex"},
                   {Category::Normal, true, "cars\\car.tex"}, -1},
         MatchCase{"Windows-1252 capitals", {"\xC9T\xC9.TEX"}, {Category::Normal, false, "\xE9t\xE9.tex"}, 0},
-        MatchCase{"empty directory", {}, {Category::Normal, false, "x"}, -1}));
+        MatchCase{"empty directory", {}, {Category::Normal, false, "x"}, -1}), test::PrintedParamName());
 
 TEST(EntryMatcherTest, AppendedEntriesAreFoundAfterTheLoadedOnes) {
   const std::vector<WadDirEntry> entries = Directory({"a\\one.bin", "race\\x.bin"});

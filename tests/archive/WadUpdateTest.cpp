@@ -17,6 +17,7 @@
 #include "host/Messages.h"
 #include "host/Paths.h"
 #include "support/OperationTest.h"
+#include "support/ParamName.h"
 #include "support/ScriptedWorkbench.h"
 #include "support/TempDir.h"
 #include "support/WadBytes.h"
@@ -306,7 +307,7 @@ TEST_P(WadUpdateSizeTest, LaterDataMovesByTheChangeInSize) {
   EXPECT_EQ(records[2].data, head);
 }
 
-INSTANTIATE_TEST_SUITE_P(GrowShrinkKeep, WadUpdateSizeTest, ::testing::Values(150, 40, 100, 0));
+INSTANTIATE_TEST_SUITE_P(GrowShrinkKeep, WadUpdateSizeTest, ::testing::Values(150, 40, 100, 0), test::PrintedParamName());
 
 TEST_F(WadUpdateTest, AnAppendedFileLiesDirectlyBehindTheLargerDirectory) {
   const std::string bytes = PackedWad({{"a.bin", "aaaa"}, {"b.bin", "bbbbbb"}});
@@ -358,7 +359,7 @@ INSTANTIATE_TEST_SUITE_P(ArchiveNames, WadUpdateNamingTest,
                                            NamingCase{"cArS.wad", "cars\\new.bin"},
                                            NamingCase{"monza2001.wad", "maps\\monza2001\\new.bin"},
                                            NamingCase{"Monza2001.wad", "new.bin"},
-                                           NamingCase{"other.wad", "new.bin"}));
+                                           NamingCase{"other.wad", "new.bin"}), test::PrintedParamName());
 
 // ---------------------------------------------------------------------------
 // The status line, the settings and the listing.

@@ -6,6 +6,7 @@
 
 #include "host/Encoding.h"
 #include "host/Errors.h"
+#include "support/ParamName.h"
 
 namespace skarvel {
 namespace {
@@ -32,6 +33,8 @@ struct ByteCharacter {
   const char* utf8;
 };
 
+void PrintTo(const ByteCharacter& c, std::ostream* os) { *os << "byte " << test::HexBytes(std::string(1, static_cast<char>(c.byte))); }
+
 class Cp1252CharacterTest : public ::testing::TestWithParam<ByteCharacter> {};
 
 TEST_P(Cp1252CharacterTest, ByteAndCharacterCorrespond) {
@@ -47,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ByteCharacter{0xE9, "\u00E9"}, ByteCharacter{0xFF, "\u00FF"},
                       // The five undefined bytes stand for the C1 controls of the same value.
                       ByteCharacter{0x81, "\xC2\x81"}, ByteCharacter{0x8D, "\xC2\x8D"}, ByteCharacter{0x8F, "\xC2\x8F"},
-                      ByteCharacter{0x90, "\xC2\x90"}, ByteCharacter{0x9D, "\xC2\x9D"}));
+                      ByteCharacter{0x90, "\xC2\x90"}, ByteCharacter{0x9D, "\xC2\x9D"}), test::PrintedParamName());
 
 class RefusedUtf8Test : public ::testing::TestWithParam<const char*> {};
 
@@ -67,11 +70,11 @@ TEST_P(RefusedUtf8Test, RefusedWithAMessageNamingTheText) {
 
 INSTANTIATE_TEST_SUITE_P(Unencodable, RefusedUtf8Test,
                          ::testing::Values("\u4E2D", "\U0001F600", "\u0100", "\xC2\x80" /* C1 not in the code page */,
-                                           "\u2192"));
+                                           "\u2192"), [](const auto& info) { return test::NameFromText(info.index, test::HexBytes(info.param)); });
 INSTANTIATE_TEST_SUITE_P(Malformed, RefusedUtf8Test,
                          ::testing::Values("\x80", "\xC3", "\xC0\xAF" /* overlong "/" */, "\xE0\x80\xAF",
                                            "\xED\xA0\x80" /* surrogate */, "\xF4\x90\x80\x80" /* past U+10FFFF */,
-                                           "\xFF", "\xE2\x82"));
+                                           "\xFF", "\xE2\x82"), [](const auto& info) { return test::NameFromText(info.index, test::HexBytes(info.param)); });
 
 TEST(EncodingTest, UnencodableMessageSaysWhichCharacter) {
   try {
@@ -121,6 +124,8 @@ struct PathForms {
   const char* internal;  // Windows-1252 with "\"
 };
 
+void PrintTo(const PathForms& c, std::ostream* os) { *os << "path " << c.native; }
+
 // The POSIX edges; on Windows both conversions are the identity.
 #ifndef _WIN32
 class PathConversionTest : public ::testing::TestWithParam<PathForms> {};
@@ -136,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Posix, PathConversionTest,
                          ::testing::Values(PathForms{"", ""}, PathForms{"/", "\\"}, PathForms{"a", "a"},
                                            PathForms{"/home/u/GP4/cars.wad", "\\home\\u\\GP4\\cars.wad"},
                                            PathForms{"rel/dir/", "rel\\dir\\"},
-                                           PathForms{"/tmp/\u00E9t\u00E9/\u20AC 1.txt", "\\tmp\\\xE9t\xE9\\\x80 1.txt"}));
+                                           PathForms{"/tmp/\u00E9t\u00E9/\u20AC 1.txt", "\\tmp\\\xE9t\xE9\\\x80 1.txt"}), test::PrintedParamName());
 
 TEST(EncodingTest, NativePathWithABackslashIsRefused) {
   // A "\" inside a Linux name would be read back as a separator and name another file.

@@ -4,6 +4,7 @@
 
 #include "host/Encoding.h"
 #include "host/Errors.h"
+#include "support/ParamName.h"
 
 #ifndef _WIN32
 #include <cerrno>
@@ -19,6 +20,8 @@ struct CodeText {
   int code;
   const char* utf8Text;
 };
+
+void PrintTo(const CodeText& c, std::ostream* os) { *os << "code " << c.code; }
 
 class IoErrorTextTest : public ::testing::TestWithParam<CodeText> {};
 
@@ -39,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(CodeTable, IoErrorTextTest,
                                            // Every other code shows its number.
                                            CodeText{0, "Erreur E/S 0"}, CodeText{1, "Erreur E/S 1"},
                                            CodeText{6, "Erreur E/S 6"}, CodeText{131, "Erreur E/S 131"},
-                                           CodeText{28, "Erreur E/S 28"}, CodeText{-1, "Erreur E/S -1"}));
+                                           CodeText{28, "Erreur E/S 28"}, CodeText{-1, "Erreur E/S -1"}), test::PrintedParamName());
 
 #ifndef _WIN32
 // The system's error numbers become the Windows codes of the same meaning, so a

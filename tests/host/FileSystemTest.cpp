@@ -18,6 +18,7 @@
 #include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "support/IoErrorCode.h"
+#include "support/ParamName.h"
 #include "support/TempDir.h"
 
 namespace skarvel {
@@ -231,6 +232,58 @@ TEST_F(FileSystemTest, FailedReplacementLeavesTargetAndNoTemporaryFile) {
   EXPECT_EQ(NativeNames(dir.native()), namesBefore);
 }
 
+// A replacement is handed to the disk in steps of a few MiB as it is written;
+// writes and copies of any length around those steps must give the same bytes.
+// A piece is written from memory (copy false) or copied from a source file at
+// sourceAt.
+struct ReplacementPiece {
+  bool copy;
+  std::int64_t size;
+  std::int64_t sourceAt = 0;
+};
+
+TEST_F(FileSystemTest, ReplacementWrittenAndCopiedInPiecesAcrossManyMiB) {
+  const std::int64_t MiB = std::int64_t{1} << 20;
+  std::string source(static_cast<std::size_t>(40 * MiB), '\0');
+  for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>((i * 7919) >> 9);
+  test::WriteNativeFile(dir.Native("source.bin"), source);
+  const std::vector<std::vector<ReplacementPiece>> cases = {
+      {{true, 40 * MiB}},                                      // one copy of many steps
+      {{false, 3 * MiB}, {true, 20 * MiB + 5, 12345}, {false, 5}, {true, 1, 7}},
+      {{false, 8 * MiB - 1}, {true, 2, 3}, {false, 9 * MiB}, {true, 17 * MiB, 23 * MiB - 9}},
+  };
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    SCOPED_TRACE("case " + std::to_string(c));
+    std::string expected;
+    {
+      File from = File::OpenExisting(dir.Internal("source.bin"));
+      ReplacementFile replacement(dir.Internal("data.bin"));
+      for (const ReplacementPiece& piece : cases[c]) {
+        const std::string bytes = source.substr(static_cast<std::size_t>(piece.sourceAt), static_cast<std::size_t>(piece.size));
+        if (piece.copy) {
+          replacement.file().CopyFrom(from, piece.sourceAt, piece.size);
+        } else {
+          replacement.file().Write(bytes.data(), bytes.size());
+        }
+        expected += bytes;
+      }
+      from.Close();
+      replacement.Commit();
+    }
+    const std::string written = test::ReadNativeFile(dir.Native("data.bin"));
+    ASSERT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected);
+  }
+  // A copy that runs past the end of its source is a short read, and the
+  // replacement it was for never happens.
+  {
+    File from = File::OpenExisting(dir.Internal("source.bin"));
+    ReplacementFile replacement(dir.Internal("source.bin"));
+    EXPECT_EQ(IoErrorCodeOf([&] { replacement.file().CopyFrom(from, 40 * MiB - 3, 9 * MiB); }), 100);
+  }
+  EXPECT_TRUE(test::ReadNativeFile(dir.Native("source.bin")) == source);
+}
+
 TEST_F(FileSystemTest, ReplacementRefusesReadOnlyAndFolderTargetsAtOnce) {
   const auto namesBefore = NativeNames(dir.native());
   EXPECT_EQ(IoErrorCodeOf([&] { ReplacementFile replacement(dir.Internal("locked.bin")); }), 5);
@@ -332,6 +385,12 @@ struct MaskCase {
   std::vector<std::string> names;
 };
 
+// The mask in words, since its "*" and "?" cannot stand in a test's name.
+void PrintTo(const MaskCase& c, std::ostream* os) {
+  *os << "mask";
+  for (const char ch : std::string(c.mask)) *os << (ch == '*' ? " star " : ch == '?' ? " any " : std::string(1, ch));
+}
+
 class SearchMaskTest : public ::testing::TestWithParam<MaskCase> {};
 
 TEST_P(SearchMaskTest, MatchesWhatWindowsWouldMatch) {
@@ -359,7 +418,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MaskCase{"*", {"a.txt", "B.TXT", "noext", "x.wad", "ab.c", ".hidden", "sub"}},
                       MaskCase{"*.txt", {"a.txt", "B.TXT"}}, MaskCase{"?.TXT", {"a.txt", "B.TXT"}},
                       MaskCase{"a*", {"a.txt", "ab.c"}}, MaskCase{"*b*", {"B.TXT", "ab.c", "sub"}},
-                      MaskCase{"x.wad", {"x.wad"}}, MaskCase{"??", {}}, MaskCase{"*.hidden", {".hidden"}}));
+                      MaskCase{"x.wad", {"x.wad"}}, MaskCase{"??", {}}, MaskCase{"*.hidden", {".hidden"}}), test::PrintedParamName());
 
 #ifndef _WIN32
 TEST(SearchDirectoryTest, KindsOfEntries) {

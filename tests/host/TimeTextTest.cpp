@@ -1,8 +1,10 @@
 #include "host/TimeText.h"
+#include "support/ParamName.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iomanip>
 #include <optional>
 #include <string>
 
@@ -13,6 +15,8 @@ struct SecondsCase {
   double seconds;
   const char* text;
 };
+
+void PrintTo(const SecondsCase& c, std::ostream* os) { *os << std::setprecision(12) << c.seconds << " s"; }
 
 class FormatSecondsTest : public ::testing::TestWithParam<SecondsCase> {};
 
@@ -36,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A carry runs through every digit, into the whole seconds.
         SecondsCase{0.9996, "1"}, SecondsCase{9.9995, "10"}, SecondsCase{99.9999, "100"},
         SecondsCase{3600.0625, "3600.062"}, SecondsCase{86399.9999, "86400"},
-        SecondsCase{123456789.125, "123456789.125"}));
+        SecondsCase{123456789.125, "123456789.125"}), test::PrintedParamName());
 
 TEST(FormatSecondsTest, WritesTheGivenSeparator) {
   EXPECT_EQ(FormatSeconds(1.25, ','), "1,25");
@@ -55,6 +59,8 @@ struct RadixCase {
   char separator;
 };
 
+void PrintTo(const RadixCase& c, std::ostream* os) { *os << "radix " << test::HexBytes(c.radix); }
+
 class DecimalSeparatorTest : public ::testing::TestWithParam<RadixCase> {};
 
 TEST_P(DecimalSeparatorTest, TakesOneByteOrFallsBackToAPoint) {
@@ -66,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Radixes, DecimalSeparatorTest,
                                            // U+00B7 MIDDLE DOT in UTF-8: one Windows-1252 byte.
                                            RadixCase{"\xC2\xB7", '\xB7'},
                                            // U+066B ARABIC DECIMAL SEPARATOR: not in the code page.
-                                           RadixCase{"\xD9\xAB", '.'}, RadixCase{"\xFF\xFE", '.'}));
+                                           RadixCase{"\xD9\xAB", '.'}, RadixCase{"\xFF\xFE", '.'}), test::PrintedParamName());
 
 // On POSIX the user's locale comes from the environment; Windows has its own
 // settings, which the process cannot change for itself.

@@ -27,6 +27,11 @@ namespace {
 
 constexpr int kSeekNegative = 131;
 
+// A file that is flushed once written (a replacement) asks the system to start
+// writing it to the disk after every step of this many bytes, so the disk works
+// while the program goes on and the flush waits for the last step only.
+constexpr std::int64_t kWriteBehindStep = std::int64_t{8} << 20;
+
 bool HasWriteBits(const struct stat& info) { return (info.st_mode & 0222) != 0; }
 
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
@@ -170,7 +175,10 @@ File File::Create(const std::string& path) {
 }
 
 File::File(File&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), lengthAtOpen_(other.lengthAtOpen_), attributes_(other.attributes_) {}
+    : handle_(std::exchange(other.handle_, -1)),
+      lengthAtOpen_(other.lengthAtOpen_),
+      attributes_(other.attributes_),
+      notHandedOver_(other.notHandedOver_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -178,6 +186,7 @@ File& File::operator=(File&& other) noexcept {
     handle_ = std::exchange(other.handle_, -1);
     lengthAtOpen_ = other.lengthAtOpen_;
     attributes_ = other.attributes_;
+    notHandedOver_ = other.notHandedOver_;
   }
   return *this;
 }
@@ -231,15 +240,36 @@ void File::Write(const void* buffer, std::size_t size) {
     if (put == 0) throw IoError(101);
     in += put;
     size -= static_cast<std::size_t>(put);
+    WroteBytes(put);
   }
+}
+
+void File::WroteBytes(std::int64_t size) {
+  if (notHandedOver_ < 0) return;
+  notHandedOver_ += size;
+  if (notHandedOver_ < kWriteBehindStep) return;
+  notHandedOver_ = 0;
+  // Starts the writing of every dirty page of the file and returns without
+  // waiting for it; pages already on their way are left alone.
+  if (sync_file_range(Descriptor(handle_), 0, 0, SYNC_FILE_RANGE_WRITE) == 0) return;
+  // A file system that cannot start it early writes everything at the flush, as
+  // before; a failing disk is reported now.
+  if (errno == EINVAL || errno == ESPIPE || errno == ENOSYS || errno == EOPNOTSUPP) {
+    notHandedOver_ = -1;
+    return;
+  }
+  ThrowWriteErrno();
 }
 
 void File::CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size) {
   if (sourcePosition < 0) throw IoError(kSeekNegative);
   auto from = static_cast<off_t>(sourcePosition);
   while (size > 0) {
+    // A file that writes behind copies step by step, so the disk writes one step
+    // while the next is copied.
+    const std::int64_t step = notHandedOver_ < 0 ? size : std::min(size, kWriteBehindStep - notHandedOver_);
     const ssize_t copied = copy_file_range(Descriptor(source.handle_), &from, Descriptor(handle_), nullptr,
-                                           static_cast<std::size_t>(size), 0);
+                                           static_cast<std::size_t>(step), 0);
     if (copied < 0) {
       if (errno == EINTR) continue;
       // Another file system, or a kernel without the call: through memory instead.
@@ -248,6 +278,7 @@ void File::CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size
     }
     if (copied == 0) throw IoError(100);
     size -= copied;
+    WroteBytes(copied);
   }
   std::vector<char> buffer(static_cast<std::size_t>(std::min<std::int64_t>(size, std::int64_t{1} << 20)));
   while (size > 0) {
@@ -288,6 +319,7 @@ ReplacementFile::ReplacementFile(const std::string& targetPath)
   if (fd < 0) ThrowWriteErrno();
   temporary_ = pattern;
   file_ = File(fd);
+  file_.notHandedOver_ = 0;  // flushed at the commit: written behind as it goes
 }
 
 ReplacementFile::~ReplacementFile() {

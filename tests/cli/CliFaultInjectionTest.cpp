@@ -1,0 +1,127 @@
+// An update that fails at any one system call (strace makes the call fail) must
+// leave the archive either as it was or as the update makes it, whole, and no
+// temporary file beside it. Calls the system refuses for a reason the program
+// works around (no kernel copy, no early writeback) must give the new archive.
+#ifndef _WIN32
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+#include "support/WadBytes.h"
+
+namespace skarvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The calls through which the program reaches its files.
+const std::set<std::string> kFileCalls = {
+    "openat",   "read",  "pread64", "write",     "pwrite64", "lseek",       "copy_file_range", "sync_file_range",
+    "fsync",    "fdatasync", "ftruncate", "fchmod", "fchown", "rename", "renameat", "renameat2",
+    "unlink",   "unlinkat", "close", "newfstatat", "fstat", "statx", "readlink", "getdents64", "mkdir"};
+
+bool HaveStrace() { return std::system("strace -V >/dev/null 2>&1") == 0; }
+
+class FaultInjection : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveStrace()) GTEST_SKIP() << "strace is not installed (scripts/install-deps.sh installs it)";
+    // Data on both sides of the replaced entry, the part after it long enough
+    // to be copied by the kernel in more than one step.
+    old_ = PackedWad({{"maps\\a.bin", std::string(300 << 10, 'a')},
+                      {"maps\\b.bin", "bbbbbbbbbb"},
+                      {"maps\\c.bin", std::string((9 << 20) + 123, 'c')}});
+    WriteNativeFile(dir_.Native("src\\b.bin"), std::string(20, 'N'));
+    fs::create_directories(dir_.Native("config"));
+    WriteNativeFile(Archive(), old_);
+    ASSERT_EQ(Update(""), 0);
+    new_ = ReadNativeFile(Archive());
+    ASSERT_NE(new_, old_);
+  }
+
+  std::string Archive() const { return dir_.Native("game\\cars.wad"); }
+
+  // Runs the update of the archive, restored first, under strace with the given
+  // strace options; its exit code.
+  int Update(const std::string& straceOptions) {
+    WriteNativeFile(Archive(), old_);
+    std::string command = "XDG_CONFIG_HOME='" + dir_.Native("config") + "' ";
+    if (!straceOptions.empty()) command += "strace -f -qq -o /dev/null " + straceOptions + " ";
+    command += "'" SKARVEL_CLI_PATH "' update '" + Archive() + "' '" + dir_.Native("src") + "' --quiet 2>/dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // How often a clean update makes each of the file calls.
+  std::map<std::string, int> CallCounts() {
+    const std::string table = dir_.Native("calls.txt");
+    EXPECT_EQ(Update("-c -o '" + table + "'"), 0);
+    std::map<std::string, int> counts;
+    std::ifstream in(table);
+    for (std::string line; std::getline(in, line);) {
+      std::istringstream fields(line);
+      std::vector<std::string> words;
+      for (std::string word; fields >> word;) words.push_back(word);
+      if (words.size() >= 5 && kFileCalls.count(words.back()) > 0) counts[words.back()] = std::stoi(words[3]);
+    }
+    return counts;
+  }
+
+  // Files beside the archive other than itself: a temporary file left behind.
+  int Leftovers() const {
+    int count = 0;
+    for (const auto& item : fs::directory_iterator(dir_.Native("game"))) count += item.path().filename() != "cars.wad";
+    return count;
+  }
+
+  TempDir dir_;
+  std::string old_, new_;
+};
+
+TEST_F(FaultInjection, AFailureAtAnyFileCallLeavesTheOldArchiveOrTheNewOneWhole) {
+  const std::map<std::string, int> counts = CallCounts();
+  ASSERT_GT(counts.count("copy_file_range"), 0u) << "the update no longer copies inside the kernel";
+  for (const auto& [call, count] : counts) {
+    for (int when = 1; when <= count; ++when) {
+      SCOPED_TRACE(call + " #" + std::to_string(when) + " of " + std::to_string(count));
+      const int code = Update("-e inject=" + call + ":error=EIO:when=" + std::to_string(when));
+      const std::string now = ReadNativeFile(Archive());
+      EXPECT_TRUE(now == old_ || now == new_) << "the archive is neither the old one nor the new one";
+      if (code == 0) {
+        EXPECT_TRUE(now == new_) << "a successful update left the old archive";
+      }
+      // Only a failed removal may leave the temporary file; the archive stands.
+      if (call != "unlink" && call != "unlinkat") {
+        EXPECT_EQ(Leftovers(), 0);
+      }
+      EXPECT_EQ(ReadNativeFile(dir_.Native("src\\b.bin")), std::string(20, 'N'));
+    }
+  }
+}
+
+// Refusals that mean "not here" rather than "failed": the program takes the
+// plain way and writes the same bytes.
+TEST_F(FaultInjection, CallsTheSystemDoesNotOfferGiveTheSameArchive) {
+  const std::vector<std::string> refusals = {"copy_file_range:error=EXDEV", "copy_file_range:error=ENOSYS",
+                                             "copy_file_range:error=EINVAL:when=2+", "sync_file_range:error=EINVAL",
+                                             "sync_file_range:error=ENOSYS"};
+  for (const std::string& refusal : refusals) {
+    SCOPED_TRACE(refusal);
+    EXPECT_EQ(Update("-e inject=" + refusal), 0);
+    EXPECT_TRUE(ReadNativeFile(Archive()) == new_);
+    EXPECT_EQ(Leftovers(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace skarvel::test
+#endif
