@@ -25,6 +25,7 @@ import subprocess
 import tempfile
 import time
 
+STARTUP_TIMEOUT = 90
 DEFAULT_TIMEOUT = 20.0
 
 
@@ -181,7 +182,9 @@ class DesktopSession:
         self._log = open(os.path.join(self.work, "program.log"), "wb")
         self._program = subprocess.Popen([self.program, *arguments], cwd=cwd or self.work, env=environment,
                                          stdout=self._log, stderr=subprocess.STDOUT, start_new_session=True)
-        wait_until(lambda: self.find(window, timeout=0), what="the control %r" % window)
+        # The first start of a sanitized build on a busy machine (the test run
+        # goes on beside it) can take well beyond the usual wait.
+        wait_until(lambda: self.find(window, timeout=0), timeout=STARTUP_TIMEOUT, what="the control %r" % window)
 
     def program_exit_code(self, timeout=DEFAULT_TIMEOUT):
         """Waits for the program to end by itself; its exit code."""
