@@ -1,6 +1,7 @@
 #include "archive/UpdateMatcher.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "archive/WadUpdate.h"
 #include "host/Encoding.h"
@@ -69,17 +70,19 @@ EntryMatcher::EntryMatcher(const std::vector<WadDirEntry>& entries, std::int32_t
   const std::size_t n = std::min(entries.size(), static_cast<std::size_t>(std::max(count, 0)));
   byName_.reserve(n);
   byFileName_.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) Add(Crop(EntryName(entries[i])), static_cast<std::int32_t>(i));
+  // A record's name ends at its first NUL, so it has none left to crop.
+  for (std::size_t i = 0; i < n; ++i) Add(EntryName(entries[i]), static_cast<std::int32_t>(i));
 }
 
 void EntryMatcher::Add(std::string_view name, std::int32_t index) {
-  // try_emplace keeps the earlier index: the first entry in directory order wins.
-  const std::string lowered = ToLowerCp1252(name);
-  const std::string fileName(AfterLastSlash(lowered));
-  byName_.try_emplace(lowered, index);
-  byFileName_.try_emplace(fileName, index);
+  // try_emplace keeps the earlier index: the first entry in directory order wins
+  // (and leaves a key it did not take unmoved).
+  std::string lowered = ToLowerCp1252(name);
+  std::string fileName(AfterLastSlash(lowered));
   if (Contains(lowered, kQualifyingFolder)) qualifyingByFileName_.try_emplace(fileName, index);
   if (Contains(lowered, kRaceFolder)) raceByFileName_.try_emplace(fileName, index);
+  byFileName_.try_emplace(std::move(fileName), index);
+  byName_.try_emplace(std::move(lowered), index);
 }
 
 std::int32_t EntryMatcher::FirstMatch(const SourceIdentity& identity) const {

@@ -11,11 +11,8 @@
 namespace skarvel {
 
 std::string Crop(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (c != '\0') out += c;
-  }
+  std::string out(text);
+  std::erase(out, '\0');
   return out;
 }
 
