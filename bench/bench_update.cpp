@@ -324,27 +324,18 @@ void ManyFiles(const std::string& root, const std::string& self, bool quick) {
 }
 
 // cp of archive followed by sync of the copy, timed from a flushed disk
-// without the copy.
-double CopyThenSync(const std::string& archive, const std::string& copy) {
+// without the copy. With thenReplace, the copy is then renamed over the
+// archive, as a crash-safe rewrite must end: the rename lets go of the old
+// archive's blocks, which a copy to a fresh name never pays (on a file system
+// mounted with "discard" the kernel trims them before the rename returns). The
+// archive keeps its bytes.
+double CopyThenSync(const std::string& archive, const std::string& copy, bool thenReplace = false) {
   fs::remove(copy);
   SyncAll();
   return Seconds([&] {
     RunProgram({"cp", archive, copy});
     RunProgram({"sync", copy});
-  });
-}
-
-// CopyThenSync, then the copy renamed over the archive, as a crash-safe rewrite
-// must end: the rename lets go of the old archive's blocks, which a copy to a
-// fresh name never pays (on a file system mounted with "discard" the kernel
-// trims them before the rename returns). The archive keeps its bytes.
-double CopySyncThenReplace(const std::string& archive, const std::string& copy) {
-  fs::remove(copy);
-  SyncAll();
-  return Seconds([&] {
-    RunProgram({"cp", archive, copy});
-    RunProgram({"sync", copy});
-    RunProgram({"mv", "-f", copy, archive});
+    if (thenReplace) RunProgram({"mv", "-f", copy, archive});
   });
 }
 
@@ -459,7 +450,7 @@ void OneEntryOfManyEntries(const std::string& root, const std::string& self, boo
   std::vector<double> updates, syncedCopies, replacements;
   for (int r = 0; r < repeats; ++r) {
     syncedCopies.push_back(CopyThenSync(archive, copy));
-    replacements.push_back(CopySyncThenReplace(archive, copy));
+    replacements.push_back(CopyThenSync(archive, copy, true));
     updates.push_back(UpdateFromACleanDisk(archive, r % 2 == 0 ? grow : shrink, registry, copy));
   }
   const double tUpdate = Median(updates), tSynced = Median(syncedCopies), tReplaced = Median(replacements);
