@@ -10,6 +10,7 @@
 #include <memory>
 #endif
 
+#include "host/Encoding.h"
 #include "host/GameFolder.h"
 #include "host/SettingsStore.h"
 #include "ui/WadUnit.h"
@@ -23,6 +24,10 @@ constexpr char kStartStep[] = "\\Start";
 constexpr char kEndStep[] = "\\End";
 constexpr char kRunStep[] = "\\Run";
 constexpr char kContinueValue[] = "Continue";
+// Set by a step whose update stopped with its message or an error, cleared by
+// "\Start": the "\End" of a package one of whose steps failed must not say that
+// the game was patched.
+constexpr char kFailedValue[] = "Failed";
 constexpr char kUpdateFolder[] = "UpdateFolder";
 constexpr char kSuccessMessage[] = "Your GP4 installation has been succesfully patched";
 
@@ -56,24 +61,27 @@ class Installation {
   int MultiStep(const std::string& step) {
     if (step == kStartStep) {
       OpenPackageStore();
+      state_.settings.WriteBool(kFailedValue, false);
       if (!Confirmed()) {
         state_.settings.WriteBool(kContinueValue, false);
         return kExitDone;
       }
       state_.settings.WriteBool(kContinueValue, true);
-      return Patched(SubfolderSource()) ? kExitDone : kExitNotPatched;
+      return StepPatched() ? kExitDone : kExitNotPatched;
     }
     if (step == kEndStep) {
       OpenPackageStore();
       if (!state_.settings.ReadBool(kContinueValue, true)) return kExitDone;
-      if (!Patched(SubfolderSource())) return kExitNotPatched;
+      if (!StepPatched()) return kExitNotPatched;
+      // An earlier step left the package half installed.
+      if (state_.settings.ReadBool(kFailedValue, false)) return kExitNotPatched;
       desktop_.ShowMessage(kSuccessMessage);
       return kExitDone;
     }
     if (step == kRunStep) {
       OpenPackageStore();
       if (!state_.settings.ReadBool(kContinueValue, true)) return kExitDone;
-      return Patched(SubfolderSource()) ? kExitDone : kExitNotPatched;
+      return StepPatched() ? kExitDone : kExitNotPatched;
     }
     return kExitDone;
   }
@@ -84,7 +92,10 @@ class Installation {
 
   // The welcome text names the game folder as the registry has it now, not as
   // the main window found it at start.
-  bool Confirmed() { return desktop_.Confirm(WelcomeText(GetPath(state_.registry, state_.gameFolderFound))); }
+  // The folder as the user writes it, as every other message names a path.
+  bool Confirmed() {
+    return desktop_.Confirm(WelcomeText(DisplayPath(GetPath(state_.registry, state_.gameFolderFound))));
+  }
 
   std::string SubfolderSource() const { return std::string(kUpdateFolder) + "\\" + words_[2]; }
 
@@ -93,6 +104,24 @@ class Installation {
     desktop_.SetSourceText(source);
     desktop_.SetArchiveText(GetPath(state_.registry, state_.gameFolderFound) + "\\" + words_[1]);
     return desktop_.RunUpdate();
+  }
+
+  // Patched() for a step of a multi-step package, recording in the package key
+  // a step that patched nothing.
+  bool StepPatched() {
+    bool patched = false;
+    try {
+      patched = Patched(SubfolderSource());
+    } catch (...) {
+      // The error that ends the run is the one to show, not one of this write.
+      try {
+        state_.settings.WriteBool(kFailedValue, true);
+      } catch (const std::exception&) {
+      }
+      throw;
+    }
+    if (!patched) state_.settings.WriteBool(kFailedValue, true);
+    return patched;
   }
 
   const std::vector<std::string>& words_;

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #else
 #include "host/Encoding.h"
+#include "host/Errors.h"
 #endif
 
 namespace skarvel::app {
@@ -21,13 +22,20 @@ std::string WithBackslashes(std::string word) {
 
 }  // namespace
 
-std::vector<std::string> ProgramArguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+std::vector<std::string> ProgramArguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv,
+                                          [[maybe_unused]] std::string* loneWordRefusal) {
   std::vector<std::string> words;
 #ifdef _WIN32
   const std::vector<std::string> all = SplitCommandLine(GetCommandLineA());
   for (std::size_t i = 1; i < all.size(); ++i) words.push_back(WithBackslashes(all[i]));
 #else
-  for (int i = 1; i < argc; ++i) words.push_back(WithBackslashes(FromDisplayText(argv[i])));
+  try {
+    for (int i = 1; i < argc; ++i) words.push_back(WithBackslashes(FromDisplayText(argv[i])));
+  } catch (const Error& error) {
+    if (argc != 2 || loneWordRefusal == nullptr) throw;
+    *loneWordRefusal = error.what();
+    words.clear();
+  }
 #endif
   return words;
 }

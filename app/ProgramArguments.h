@@ -13,7 +13,9 @@ namespace skarvel::app {
 // argv's, converted from the desktop's text. A "/" becomes "\", as in every
 // path from the user; a "\" stays, because a word such as "\1wad" is written
 // for the program, not named by the file system. Raises the conversion's error
-// for a word the code page cannot hold.
-std::vector<std::string> ProgramArguments(int argc, char** argv);
+// for a word the code page cannot hold, unless it is the only word: a file handed
+// over by "Open with" is then left out, the window opens without it, and the
+// error's text goes to *loneWordRefusal for the window to show.
+std::vector<std::string> ProgramArguments(int argc, char** argv, std::string* loneWordRefusal = nullptr);
 
 }  // namespace skarvel::app

@@ -17,7 +17,7 @@ bool NamesArchive(const std::string& word) {
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& words, AppState& state, StartupDesktop& desktop,
-               const std::string& programFile) {
+               const std::string& programFile, const std::string& unreadableWord) {
   desktop.SetApplicationTitle(ui::kApplicationTitle);
   // The main window initialises (and lists) before the command line is looked
   // at, in both lives.
@@ -27,6 +27,7 @@ int RunProgram(const std::vector<std::string>& words, AppState& state, StartupDe
   if (words.size() < 2) {
     // The change event lists the archive, as a choice in the browse dialog would.
     if (words.size() == 1 && NamesArchive(words[0])) desktop.SetArchiveText(words[0]);
+    if (!unreadableWord.empty()) desktop.ShowMessageWhenShown(unreadableWord);
     return desktop.RunEventLoop();
   }
   state.commandLineMode = true;

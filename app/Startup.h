@@ -16,7 +16,9 @@ using ui::StartupDesktop;
 // on Windows the words of SplitCommandLine); returns the exit code. A single
 // word that names an existing ".wad" file is put into the archive edit before
 // the event loop runs, which lists it.
+// unreadableWord is why a lone word could not be read (ProgramArguments); the
+// window then opens without it and a box shows why, once the window is up.
 int RunProgram(const std::vector<std::string>& words, AppState& state, StartupDesktop& desktop,
-               const std::string& programFile);
+               const std::string& programFile, const std::string& unreadableWord = {});
 
 }  // namespace skarvel::app

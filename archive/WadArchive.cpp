@@ -226,7 +226,7 @@ std::optional<File> OpenDataLeftInFile(const WadArchive& wad, std::size_t n) {
   bool any = false;
   for (std::size_t i = 0; i < n && !any; ++i) any = wad.IsLeftInFile(i) && wad.Entries[i].Size > 0;
   if (!any) return std::nullopt;
-  File file = File::OpenExisting(wad.DataFile);
+  File file = File::OpenForReading(wad.DataFile);
   const std::int64_t length = file.Size();
   for (std::size_t i = 0; i < n; ++i) {
     if (wad.IsLeftInFile(i) && wad.Entries[i].Size > 0 && wad.DataLeftInFile[i] + wad.Entries[i].Size > length) {
@@ -282,7 +282,7 @@ struct OpenedArchive {
 
 OpenedArchive OpenArchive(const std::string& path, EntryChecks checks) {
   return ConcerningFile(path, [&] {
-    File file = File::OpenExisting(path);
+    File file = File::OpenForReading(path);
     const std::int64_t fileLength = file.Size();
     const std::int32_t count = ReadCount(file, path, fileLength);
     std::vector<WadDirEntry> entries = ReadDirectory(file, count);
@@ -347,7 +347,7 @@ std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::in
   }
   const WadDirEntry& entry = wad.Entries[static_cast<std::size_t>(index)];
   return ConcerningFile(path, [&] {
-    File file = File::OpenExisting(path);
+    File file = File::OpenForReading(path);
     // The directory may be older than the file, so the entry is checked against
     // the file as it is now.
     CheckEntryInFile(entry, index, path, file.Size());

@@ -122,6 +122,11 @@ void WriteNewArchive(WadArchive& wad, const SourceList& sources, const std::stri
 
 void LMDCreateWadClick(AppState& state, Workbench& bench) {
   const std::string source = bench.SourceText();
+  // An empty text would walk the whole root folder of the drive.
+  if (source.empty()) {
+    bench.ShowMessage(messages::kChooseSourceFirst);
+    return;
+  }
   if (!FillSourceList(source, state.sources, [&bench](const std::string& text) { bench.ShowMessage(text); })) return;
   if (state.sources.size() < 2) {
     bench.ShowMessage(messages::kChooseSourceFolderFirst);

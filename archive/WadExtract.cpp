@@ -115,7 +115,7 @@ void ExtractAllEntries(WadArchive& wad, const std::string& archive, const std::s
     LoadWadDirectory(wad, archive);
     count = static_cast<std::size_t>(wad.Count);
   }
-  File file = ConcerningFile(archive, [&] { return File::OpenExisting(archive); });
+  File file = ConcerningFile(archive, [&] { return File::OpenForReading(archive); });
   CheckDirectory(wad.Entries, count, archive, ConcerningFile(archive, [&] { return file.Size(); }));
 
   std::int64_t largest = 0;

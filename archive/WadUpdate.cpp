@@ -205,6 +205,11 @@ class AllTracksReset {
 
 void UpdateArchive(AppState& state, Workbench& bench, const UpdateOptions& options, const std::string& archivePath,
                    const std::string& sourceText) {
+  // The archive is read for reading only, so a read-only one would get as far
+  // as its rewrite; it is refused before anything is read or written instead.
+  if (const std::string why = ReadOnlyReason(archivePath); !why.empty()) {
+    Refuse(archivePath, "the archive is read-only (" + why + ")");
+  }
   if (options.dryRun) {
     // Loaded with the checks of the real run, so that an archive the real run
     // refuses (data outside the file, overlaps claiming too much) is refused

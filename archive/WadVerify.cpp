@@ -126,7 +126,7 @@ void FindDuplicates(File& file, std::vector<NameKey>& keys, WadVerifyReport& rep
 
 WadVerifyReport Examine(const std::string& path) {
   WadVerifyReport report;
-  File file = File::OpenExisting(path);
+  File file = File::OpenForReading(path);
   report.fileSize = file.Size();
   if (report.fileSize < kWadHeaderSize) return report;
   report.headerComplete = true;

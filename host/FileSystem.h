@@ -18,6 +18,10 @@ class File {
   // every file the program reads is: a read-only file cannot be opened (code 5),
   // checked by the program itself so that it holds for root too.
   static File OpenExisting(const std::string& path);
+  // An existing file opened for reading only: what lists, extracts or verifies
+  // an archive needs no more, so a read-only archive (a copy from the game's CD,
+  // a read-only mount) can still be read. A folder is refused (code 5).
+  static File OpenForReading(const std::string& path);
   // A file created, or truncated when it exists; refused (code 5) when the
   // existing file is read-only or is a folder.
   static File Create(const std::string& path);
@@ -99,6 +103,16 @@ class ReplacementFile {
 // True when a file (not a folder) exists at path.
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+
+// Why the existing file at path cannot be rewritten in place, in words for a
+// message ("its read-only attribute is set"), or the empty text when nothing
+// stands in the way that the file itself shows. Looks, never changes.
+std::string ReadOnlyReason(const std::string& path);
+
+// The path of the file in folder whose name equals name without regard to case,
+// as Windows finds it: the exact name where it exists, else the first such name
+// a search of folder delivers; nothing when there is none (a folder is none).
+std::optional<std::string> FindFileIgnoringCase(const std::string& folder, const std::string& name);
 
 // File attributes in the Win32 sense. Only read-only has a POSIX meaning (no write
 // bits); the others are kept as flags of the call and ignored.

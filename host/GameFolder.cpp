@@ -1,8 +1,32 @@
 #include "host/GameFolder.h"
 
 #include "host/FileSystem.h"
+#include "host/WineRegistry.h"
 
 namespace skarvel {
+
+namespace {
+
+// Without a key of its own, on Linux the game is found where its installer
+// wrote the key: in the registry of a Wine prefix. No key there either leaves
+// the flag as it was, as a key that cannot be opened does.
+std::string GameFolderOfWinePrefixes(const Registry& registry, bool& gameFolderFound) {
+  const std::vector<std::string> folders =
+      GameFoldersInWinePrefixes(registry.winePrefixes(), GameKeyPath(), kGameFolderValue);
+  if (folders.empty()) return {};
+  for (const std::string& folder : folders) {
+    if (HoldsGameProgram(folder)) {
+      gameFolderFound = true;
+      return folder;
+    }
+  }
+  gameFolderFound = false;
+  return {};
+}
+
+}  // namespace
+
+bool HoldsGameProgram(const std::string& folder) { return FindFileIgnoringCase(folder, "GP4.exe").has_value(); }
 
 std::string GameKeyPath() { return std::string(kGameKeyPath).substr(1); }
 
@@ -10,9 +34,9 @@ std::string GetPath(const Registry& registry, bool& gameFolderFound) {
   // Full access even for reading: a user who may only read the key gets no
   // game folder, exactly as the game's own tools behave.
   std::optional<RegistryKey> key = registry.Open(RegistryRoot::LocalMachine, GameKeyPath(), false);
-  if (!key) return {};
+  if (!key) return GameFolderOfWinePrefixes(registry, gameFolderFound);
   // An absent or empty "Directory" tests "\GP4.exe", the root of the drive.
-  if (FileExists(key->ReadString(kGameFolderValue, "") + "\\GP4.exe")) {
+  if (HoldsGameProgram(key->ReadString(kGameFolderValue, ""))) {
     gameFolderFound = true;
     return key->ReadString(kGameFolderValue, "");
   }
@@ -27,7 +51,7 @@ void regpath(const Registry& registry, const std::string& folder) {
 
 void Button1Click(const Registry& registry, const std::string& chosenFolder,
                   const std::function<void()>& reinitialiseMainWindow) {
-  if (!FileExists(chosenFolder + "\\GP4.exe")) return;
+  if (!HoldsGameProgram(chosenFolder)) return;
   regpath(registry, chosenFolder);
   reinitialiseMainWindow();
 }

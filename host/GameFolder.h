@@ -14,6 +14,10 @@ inline constexpr char kGameKeyPath[] = "\\Software\\Infogrames\\Grand Prix 4\\1.
 inline constexpr char kGameFolderValue[] = "Directory";
 std::string GameKeyPath();
 
+// Whether folder holds the game's program "GP4.exe", its name found without
+// regard to case as Windows finds it (a copy from Windows may say "gp4.exe").
+bool HoldsGameProgram(const std::string& folder);
+
 // The "Directory" value (internal path, exactly as stored) when a file "GP4.exe"
 // lies in it, else the empty string. The key is opened with full access and
 // never created. gameFolderFound becomes true or false when the key could be

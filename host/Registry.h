@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace skarvel {
 
@@ -75,9 +76,17 @@ class Registry {
   // The native folder of the POSIX files (empty on Windows).
   const std::string& folder() const { return folder_; }
 
+  // The Wine prefixes (native folders) whose machine registry the game folder
+  // locator reads, read only, when this registry holds no game key: on POSIX
+  // $WINEPREFIX and ~/.wine for the user's registry; none for a registry kept
+  // in a given folder, nor on Windows. Tests set their own.
+  const std::vector<std::string>& winePrefixes() const { return winePrefixes_; }
+  void SetWinePrefixes(std::vector<std::string> prefixes) { winePrefixes_ = std::move(prefixes); }
+
  private:
   explicit Registry(std::string folder) : folder_(std::move(folder)) {}
   std::string folder_;
+  std::vector<std::string> winePrefixes_;
 };
 
 // An open key; copies share it, and it is closed when the last copy goes. Value

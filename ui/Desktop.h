@@ -32,6 +32,9 @@ class StartupDesktop : public InstallerDesktop {
   virtual void CreateMainWindow() = 0;
   // Creates the source-folder and game-folder dialogs, hidden.
   virtual void CreateFolderDialogs() = 0;
+  // Shows text in the plain box once the event loop has shown the main window,
+  // in front of it.
+  virtual void ShowMessageWhenShown(const std::string& text) = 0;
   // Shows the main window and handles events until it is closed; the exit code.
   virtual int RunEventLoop() = 0;
 };

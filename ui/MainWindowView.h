@@ -38,6 +38,12 @@ class MainWindowView : public Workbench {
   virtual void ShowSourceFolderDialog() = 0;
   virtual void ShowGameFolderDialog() = 0;
 
+  // A handler of the program starts and ends (also when it fails). Meanwhile the
+  // window shows the busy pointer; at the end, the clicks and keys that arrived
+  // while it ran are dropped instead of being run afterwards.
+  virtual void BeginOperation() = 0;
+  virtual void EndOperation() = 0;
+
   // The application's default error box: the text, the application title and
   // an error icon, one OK button.
   virtual void ShowErrorBox(const std::string& text) = 0;

@@ -6,6 +6,7 @@
 #include "archive/WadCreate.h"
 #include "archive/WadExtract.h"
 #include "archive/WadUpdate.h"
+#include "host/Errors.h"
 #include "host/FileSystem.h"
 #include "host/GameFolder.h"
 #include "host/Messages.h"
@@ -23,16 +24,21 @@ std::string ErrorBoxText(const std::exception& error) {
 
 void TForm1::ShowError(const std::exception& error) { view_.ShowErrorBox(ErrorBoxText(error)); }
 
-void TForm1::RunShowingErrors(const std::function<void()>& action) {
+void TForm1::RunShowingErrors(const std::function<void()>& action, bool asOperation) {
+  if (asOperation) view_.BeginOperation();
   ++handlerDepth_;
   try {
     action();
   } catch (const std::exception& error) {
     --handlerDepth_;
+    // The input given while the handler ran is dropped before its error box
+    // can take the next key.
+    if (asOperation) view_.EndOperation();
     ShowError(error);
     return;
   }
   --handlerDepth_;
+  if (asOperation) view_.EndOperation();
 }
 
 void TForm1::Guarded(const std::function<void()>& action) {
@@ -40,13 +46,15 @@ void TForm1::Guarded(const std::function<void()>& action) {
     action();
     return;
   }
-  RunShowingErrors(action);
+  RunShowingErrors(action, true);
 }
 
 // The initialisation shows its own error, also when a dialog's handler runs it,
 // so that the handler goes on (the game-folder dialog still closes).
 void TForm1::FormCreate() {
-  RunShowingErrors([this] { Initialise(); });
+  // Not an operation of its own: at start the windows do not exist yet, and a
+  // dialog's OK that runs it is one already.
+  RunShowingErrors([this] { Initialise(); }, false);
 }
 
 void TForm1::Initialise() {
@@ -65,7 +73,22 @@ void TForm1::Initialise() {
   } else {
     view_.SetArchiveInitialFolder(CurrentDirectory());
   }
-  if (!state_.commandLineMode) CreateFileList(state_.wad, view_.ArchiveText(), view_.Contents());
+  if (!state_.commandLineMode) ListNamedArchive();
+}
+
+void TForm1::ListNamedArchive() {
+  // A text that cannot name a file (a "\" inside a name on Linux, a character
+  // the code page cannot hold) names no file, and the list keeps its rows as it
+  // does for any other such text. The operations refuse it, with the reason,
+  // when they are asked to use it; the edit is not the place, as every key
+  // typed would bring the box back.
+  std::string archiveText;
+  try {
+    archiveText = view_.ArchiveText();
+  } catch (const RefusedError&) {
+    return;
+  }
+  CreateFileList(state_.wad, archiveText, view_.Contents());
 }
 
 void TForm1::LMDButton1Click() {
@@ -87,7 +110,7 @@ void TForm1::LMDFile1Click() {
 
 void TForm1::LMDFile2Change() {
   Guarded([this] {
-    if (!state_.commandLineMode) CreateFileList(state_.wad, view_.ArchiveText(), view_.Contents());
+    if (!state_.commandLineMode) ListNamedArchive();
   });
 }
 

@@ -48,7 +48,8 @@ class TForm1 {
 
  private:
   void Initialise();
-  void RunShowingErrors(const std::function<void()>& action);
+  void ListNamedArchive();
+  void RunShowingErrors(const std::function<void()>& action, bool asOperation);
   void ShowError(const std::exception& error);
 
   AppState& state_;

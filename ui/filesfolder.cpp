@@ -6,14 +6,13 @@ namespace skarvel::ui {
 
 void TForm2::OKClick() {
   main_.Guarded([this] {
-    AppState& state = main_.State();
-    state.sources.clear();
+    // The update and the creation read the folder again when they start, so
+    // nothing here walks it: a walk of a large folder (or of "/") would freeze
+    // the window, and a name in it that the code page cannot hold would end OK
+    // with a box before the edit got the folder.
+    main_.State().sources.clear();
     const std::string folder = view_.SelectedFolder();
     view_.Close();
-    // With nothing selected there is no folder to list: walking from the empty
-    // text would mean the whole root of the disk, which freezes the window for
-    // as long as the disk takes and gives no usable source.
-    if (!folder.empty()) state.sources = ListFilesEx(folder, "*.*", true, false, 63);
     main_.View().SetSourceText(folder);
   });
 }

@@ -1,6 +1,5 @@
 #pragma once
-// The source-folder dialog: the chosen folder becomes the source edit's text and
-// its files the shared source list.
+// The source-folder dialog: the chosen folder becomes the source edit's text.
 #include "ui/FolderDialogView.h"
 #include "ui/WadUnit.h"
 
@@ -10,8 +9,8 @@ class TForm2 {
  public:
   TForm2(TForm1& mainWindow, FolderDialogView& view) : main_(mainWindow), view_(view) {}
 
-  // OK: empties the source list, closes the dialog, lists every file below the
-  // selected folder into the source list and puts the folder into the source edit.
+  // OK: empties the source list, closes the dialog and puts the selected folder
+  // into the source edit at once; its files are read when an operation uses it.
   void OKClick();
 
  private:

@@ -39,8 +39,9 @@ int main(int argc, char** argv) {
   // The words as the shell handed them, before Qt takes its own options out of argv.
   std::vector<std::string> words;
   std::string unreadable;
+  std::string unreadableLoneWord;
   try {
-    words = skarvel::app::ProgramArguments(argc, argv);
+    words = skarvel::app::ProgramArguments(argc, argv, &unreadableLoneWord);
   } catch (const skarvel::Error& error) {
     unreadable = error.what();
   }
@@ -54,5 +55,5 @@ int main(int argc, char** argv) {
 
   skarvel::AppState state(skarvel::Registry::Default());
   skarvel::ui::qt::QtDesktop desktop(state);
-  return skarvel::app::RunProgram(words, state, desktop, programFile);
+  return skarvel::app::RunProgram(words, state, desktop, programFile, unreadableLoneWord);
 }

@@ -18,6 +18,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Startup.h"
+#include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/GameFolder.h"
 #include "host/Messages.h"
@@ -197,6 +198,47 @@ TEST(Installer, ARunThatPatchedNothingSaysSoAndEndsWithOne) {
   }
 }
 
+// The steps of one package: a step that patched nothing is recorded, so that
+// "\End" does not report a package that was not installed; "\Start" begins anew.
+TEST(Installer, AFailedStepOfAPackageTakesTheSuccessFromItsEnd) {
+  struct Step {
+    const char* line;
+    int code;
+    bool success;
+  };
+  const std::vector<std::pair<const char*, std::vector<Step>>> sequences = {
+      {"every step patches",
+       {{"\\1wad data\\mod.wad sub \\Start", 0, false}, {"\\1wad data\\mod.wad sub \\End", 0, true}}},
+      {"a Run patches nothing",
+       {{"\\1wad data\\mod.wad sub \\Start", 0, false},
+        {"\\1wad data\\x.wad sub \\Run", 1, false},
+        {"\\1wad data\\mod.wad sub \\End", 1, false}}},
+      {"a Run fails with an error",
+       {{"\\1wad data\\mod.wad sub \\Start", 0, false},
+        {"\\1wad data\\short.wad sub \\Run", 1, false},
+        {"\\1wad data\\mod.wad sub \\End", 1, false}}},
+      {"the next package starts anew",
+       {{"\\1wad data\\x.wad sub \\Start", 1, false},
+        {"\\1wad data\\mod.wad sub \\Start", 0, false},
+        {"\\1wad data\\mod.wad sub \\End", 0, true}}},
+  };
+  for (const auto& [what, steps] : sequences) {
+    SCOPED_TRACE(what);
+    Installation run;
+    WriteNativeFile(run.dir.Native("GP4\\data\\short.wad"), kOriginal.substr(0, 100));
+    for (const Step& step : steps) {
+      SCOPED_TRACE(step.line);
+      run.desktop.confirmAnswers = {true};
+      run.desktop.window.bench.messages.clear();
+      EXPECT_EQ(run.Run(step.line), step.code);
+      const bool succeeded = !run.Messages().empty() && run.Messages().back() == kSuccess;
+      EXPECT_EQ(succeeded, step.success);
+    }
+    // What the steps patch is as before: the End patches its archive in every case.
+    EXPECT_EQ(run.Archive(), kSub);
+  }
+}
+
 // The game folder is looked up at each use: the welcome text names the folder
 // recorded when it is built, and a folder chosen while the box is open (with
 // another tool) is the one patched.
@@ -212,7 +254,9 @@ TEST(Installer, TheGameFolderIsLookedUpAtEachUse) {
 
   EXPECT_EQ(app::RunInstaller({"\\1wad", "data\\mod.wad"}, run.state, run.desktop, "Skarvel"), 0);
 
-  EXPECT_EQ(run.desktop.confirmations, std::vector<std::string>{app::WelcomeText(run.dir.Internal("GP4b"))});
+  // The folder as the user writes it ("/" on Linux).
+  EXPECT_EQ(run.desktop.confirmations,
+            std::vector<std::string>{app::WelcomeText(DisplayPath(run.dir.Internal("GP4b")))});
   EXPECT_EQ(run.Archive(), kBoth);
   EXPECT_EQ(ReadNativeFile(run.dir.Native("GP4b\\data\\mod.wad")), kOriginal);
   EXPECT_EQ(app::WelcomeText("C:\\GP4"),

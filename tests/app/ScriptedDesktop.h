@@ -61,6 +61,7 @@ class ScriptedDesktop : public app::StartupDesktop {
     form.FormCreate();
   }
   void CreateFolderDialogs() override { events.push_back("create-folder-dialogs"); }
+  void ShowMessageWhenShown(const std::string& text) override { events.push_back("message-when-shown:" + text); }
   int RunEventLoop() override {
     events.push_back("event-loop");
     return eventLoopExitCode;

@@ -30,7 +30,7 @@ std::vector<std::string> StartupEvents(const std::vector<std::string>& events) {
     const bool wanted = event.starts_with("title:") || event == "create-main-window" ||
                         event == "create-folder-dialogs" || event == "event-loop" || event == "confirm" ||
                         event.starts_with("rows:") || event.starts_with("archive-text:") ||
-                        event.starts_with("error:");
+                        event.starts_with("error:") || event.starts_with("message-when-shown:");
     if (wanted) kept.push_back(event.starts_with("error:") ? "error" : event);
   }
   return kept;
@@ -100,6 +100,18 @@ TEST(Startup, TheWindowsComeFirstThenTheCommandLineDecides) {
     EXPECT_EQ(code, c.expected.back() == "event-loop" ? 7 : 0);
     EXPECT_EQ(state.commandLineMode, c.commandLineMode);
   }
+}
+
+// A file handed over by "Open with" whose name could not be read: the window
+// opens without it and says why, once it is up.
+TEST(Startup, AnUnreadableLoneWordOpensTheWindowAndSaysWhy) {
+  test::TempDir dir;
+  AppState state{test::ScratchRegistry(dir)};
+  test::ScriptedDesktop desktop{state};
+  EXPECT_EQ(app::RunProgram({}, state, desktop, "Skarvel", "cannot be read"), 0);
+  EXPECT_EQ(StartupEvents(desktop.events),
+            (std::vector<std::string>{"title:Skarvel 3.3", "create-main-window", "create-folder-dialogs",
+                                      "message-when-shown:cannot be read", "event-loop"}));
 }
 
 }  // namespace

@@ -174,7 +174,7 @@ class WadCreateRefusalTest : public WadCreateTest, public ::testing::WithParamIn
 TEST_P(WadCreateRefusalTest, TooFewFilesOrAMissingFileAreRefusedBeforeTheDialog) {
   const RefusalCase& c = GetParam();
   for (const auto& [relative, content] : c.files) WriteNativeFile(dir.Native(relative), content);
-  bench.sourceText = c.source.starts_with("...") ? c.source : dir.Internal(c.source);
+  bench.sourceText = c.source.starts_with("...") || c.source.empty() ? c.source : dir.Internal(c.source);
   LMDCreateWadClick(state, bench);
   EXPECT_EQ(bench.messages, (std::vector<std::string>{c.message}));
   EXPECT_TRUE(bench.dialogs.empty());
@@ -187,6 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"ASingleExistingFile", {{"src/a.tex", "1"}, {"src/b", "2"}}, "src\\a.tex",
                                   messages::kChooseSourceFolderFirst},
                       RefusalCase{"TheInitialText", {}, messages::kNoSourceChosen, messages::kChooseSourceFolderFirst},
+                      // Not the whole root of the disk, as the update refuses it.
+                      RefusalCase{"TheEmptyText", {}, "", messages::kChooseSourceFirst},
                       RefusalCase{"AMissingSingleFile", {{"src/a", "1"}, {"src/b", "2"}}, "src\\gone.tex",
                                   messages::kFilePathMistake}),
     [](const auto& info) { return std::string(info.param.what); });

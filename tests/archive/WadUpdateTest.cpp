@@ -622,6 +622,34 @@ TEST_F(WadUpdateTest, WhatTheFormatCannotHoldIsRefusedBeforeAnythingChanges) {
   }
 }
 
+// Reading a read-only archive is allowed now, so the update itself must say
+// that it will not rewrite one, before anything is read or written.
+TEST_F(WadUpdateTest, AReadOnlyArchiveIsRefusedAndStaysAsItWas) {
+  const std::string bytes = PackedWad({{"x.tex", "old"}});
+  WriteNativeFile(dir.Native("a.wad"), bytes);
+  WriteNativeFile(dir.Native("src\\x.tex"), "new");
+  MakeReadOnly(dir.Native("a.wad"));
+  for (const bool dryRun : {false, true}) {
+    SCOPED_TRACE(dryRun ? "dry run" : "update");
+    ScriptedWorkbench window;
+    window.archiveText = dir.Internal("a.wad");
+    window.sourceText = dir.Internal("src");
+    UpdateOptions options;
+    options.dryRun = dryRun;
+    try {
+      Update1wad(state, window, options);
+      ADD_FAILURE() << "not refused";
+    } catch (const RefusedError& error) {
+      const std::string text = error.what();
+      EXPECT_NE(text.find(DisplayPath(window.archiveText)), std::string::npos) << text;
+      EXPECT_NE(text.find("read-only"), std::string::npos) << text;
+    }
+    EXPECT_EQ(ReadNativeFile(dir.Native("a.wad")), bytes);
+    EXPECT_TRUE(IsReadOnly(dir.Native("a.wad")));
+    EXPECT_TRUE(window.captions.empty());
+  }
+}
+
 // The limits at their edges, planned with sizes the disk need not hold.
 TEST(PlanUpdateTest, TheLargestArchiveTheFormatHoldsPassesAndOneByteMoreIsRefused) {
   const std::vector<WadDirEntry> none;

@@ -7,7 +7,9 @@
 #include "host/GameFolder.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <optional>
+#include <vector>
 #include <string>
 
 #include "host/Encoding.h"
@@ -58,7 +60,7 @@ TEST_F(GameFolderTest, KeyWrittenByRegpathNamesTheGameKeyInTheFile) {
 // What a lookup gives and does to the flag, for every state of the key.
 struct LookupCase {
   const char* label;
-  enum { kNoKey, kKeyNoValue, kGame, kGameWithTrailingSeparator, kNoExe, kExeIsAFolder, kEmpty } state;
+  enum { kNoKey, kKeyNoValue, kGame, kGameWithTrailingSeparator, kNoExe, kExeIsAFolder, kEmpty, kExeInOtherCase } state;
   bool flagBefore;
   bool expectFound;     // the folder is returned
   bool expectFlag;
@@ -92,6 +94,10 @@ TEST_P(GameFolderLookup, GivesTheFolderOnlyWhenGp4ExeIsThere) {
     case LookupCase::kEmpty:
       stored = "";
       break;
+    case LookupCase::kExeInOtherCase:
+      WriteNativeFile(dir.Native("Copied\\gp4.EXE"), "MZ");
+      stored = dir.Internal("Copied");
+      break;
   }
   if (c.state != LookupCase::kNoKey && c.state != LookupCase::kKeyNoValue) regpath(registry, stored);
   if ((c.state == LookupCase::kKeyNoValue || c.state == LookupCase::kEmpty) && FileExists("\\GP4.exe")) {
@@ -116,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LookupCase{"GameFound", LookupCase::kGame, false, true, true},
                       LookupCase{"TrailingSeparatorKept", LookupCase::kGameWithTrailingSeparator, false, true, true},
                       LookupCase{"ExeMissing", LookupCase::kNoExe, true, false, false},
-                      LookupCase{"FolderNamedGp4ExeDoesNotCount", LookupCase::kExeIsAFolder, true, false, false}),
+                      LookupCase{"FolderNamedGp4ExeDoesNotCount", LookupCase::kExeIsAFolder, true, false, false},
+                      LookupCase{"ExeNamedInOtherCase", LookupCase::kExeInOtherCase, false, true, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(GameFolderTest, KeyRemovedAfterASuccessfulLookupGivesNothingAndKeepsTheFlag) {
@@ -204,6 +211,68 @@ TEST_F(GameFolderTest, OkWithoutGp4ExeDoesNothing) {
   Button1Click(fresh, dir.Internal("NotGame"), [&] { ++reinitialised; });
   EXPECT_EQ(reinitialised, 0);
   EXPECT_FALSE(test::NativeExists(dir.native() + "/fresh")) << "not even the registry folder is made";
+}
+
+// Without a key of the program's own, the key that the game's installer wrote
+// into a Wine prefix names the folder, through the prefix's drive links.
+struct WinePrefixCase {
+  const char* label;
+  const char* section;   // the key's section of system.reg, as Wine writes it
+  const char* value;     // its "Directory"
+  const char* game;      // the folder below drive_c that holds the program, or ""
+  const char* program;   // its name there
+  bool ownKey;           // the program's own registry names "Own" (which holds GP4.exe)
+  const char* expected;  // below dosdevices/c:, "Own", or "" for no folder
+  bool flagAfter;        // the flag was true before
+};
+
+TEST_F(GameFolderTest, AKeyInAWinePrefixNamesTheFolderWhenTheProgramHasNone) {
+  // The sections and values as Wine writes them: "\\" for "\", "\x" for a letter.
+  const char* kView32 = "[Software\\\\Wow6432Node\\\\Infogrames\\\\Grand Prix 4\\\\1.00\\\\Install Dir] 1700000000\n#time=1da\n";
+  const char* kPlain = "[Software\\\\Infogrames\\\\Grand Prix 4\\\\1.00\\\\Install Dir] 1700000000\n";
+  const char* kProgramFiles = "\"Directory\"=\"C:\\\\Program Files (x86)\\\\Infogrames\\\\Grand Prix 4\"\n";
+  const std::vector<WinePrefixCase> cases = {
+      {"32-bit view of a 64-bit prefix", kView32, kProgramFiles, "Program Files (x86)/Infogrames/Grand Prix 4",
+       "GP4.exe", false, "Program Files (x86)/Infogrames/Grand Prix 4", true},
+      {"a 32-bit prefix; names in other case", kPlain, "\"directory\"=str(2):\"c:\\\\games\\\\gp4\"\n", "Games/GP4",
+       "gp4.exe", false, "Games/GP4", true},
+      {"an escaped letter", kPlain, "\"Directory\"=\"C:\\\\caf\\x00e9\"\n", "Caf\xC3\xA9", "GP4.exe", false,
+       "Caf\xC3\xA9", true},
+      {"the folder holds no program", kView32, kProgramFiles, "Program Files (x86)/Infogrames/Grand Prix 4",
+       "readme.txt", false, "", false},
+      {"no key in the prefix keeps the flag", "[Software\\\\Other] 1\n", kProgramFiles, "", "", false, "", true},
+      {"the program's own key comes first", kView32, kProgramFiles, "Program Files (x86)/Infogrames/Grand Prix 4",
+       "GP4.exe", true, "Own", true},
+  };
+  for (const WinePrefixCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempDir scratch;
+    Registry own = Registry::AtFolder(scratch.native() + "/registry");
+    const std::string prefix = scratch.native() + "/prefix";
+    WriteNativeFile(scratch.Native("prefix\\drive_c\\keep"), "");
+    std::filesystem::create_directories(prefix + "/dosdevices");
+    std::filesystem::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:");
+    if (*c.game) WriteNativeFile(prefix + "/drive_c/" + c.game + "/" + c.program, "MZ");
+    WriteNativeFile(prefix + "/system.reg",
+                    std::string("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n") +
+                        c.section + c.value + "\n[Software\\\\Later] 1\n\"Directory\"=\"D:\\\\wrong\"\n");
+    own.SetWinePrefixes({scratch.native() + "/elsewhere", prefix});
+    if (c.ownKey) {
+      WriteNativeFile(scratch.Native("Own\\GP4.exe"), "MZ");
+      regpath(own, scratch.Internal("Own"));
+    }
+    const std::string before = test::ReadNativeFile(prefix + "/system.reg");
+
+    bool flag = true;
+    const std::string folder = GetPath(own, flag);
+
+    const std::string expected = std::string(c.expected) == "Own" ? scratch.Internal("Own")
+                                 : *c.expected ? ToInternalPath(prefix + "/dosdevices/c:/" + c.expected)
+                                               : "";
+    EXPECT_EQ(folder, expected);
+    EXPECT_EQ(flag, c.flagAfter);
+    EXPECT_EQ(test::ReadNativeFile(prefix + "/system.reg"), before);
+  }
 }
 
 }  // namespace

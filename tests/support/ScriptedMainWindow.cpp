@@ -1,5 +1,7 @@
 #include "support/ScriptedMainWindow.h"
 
+#include "host/Errors.h"
+
 namespace skarvel::test {
 
 void ScriptedMainWindow::SetWindowHeight(int outerHeight) {
@@ -35,7 +37,13 @@ void ScriptedMainWindow::SetArchiveInitialFolder(const std::string& folder) {
   events.push_back("archive-folder:" + folder);
 }
 
+std::string ScriptedMainWindow::ArchiveText() const {
+  if (archiveTextRefused) throw RefusedError("The path \"" + bench.archiveText + "\" cannot be used");
+  return bench.archiveText;
+}
+
 void ScriptedMainWindow::ShowErrorBox(const std::string& text) {
+  if (operationsBegun > operationsEnded) ++errorBoxesDuringOperation;
   errorBoxes.push_back(text);
   events.push_back("error:" + text);
 }

@@ -28,10 +28,16 @@ class ScriptedMainWindow : public ui::MainWindowView {
   std::string sourceFolder;
   std::string archiveFolder;
   std::vector<std::string> errorBoxes;
+  // Operations begun and ended; an error box shown while one runs is counted.
+  int operationsBegun = 0;
+  int operationsEnded = 0;
+  int errorBoxesDuringOperation = 0;
+  // ArchiveText refuses its text, as a front end refuses one it cannot convert.
+  bool archiveTextRefused = false;
 
   // Workbench
   std::string SourceText() const override { return bench.sourceText; }
-  std::string ArchiveText() const override { return bench.archiveText; }
+  std::string ArchiveText() const override;
   ProgressSink& Progress() override { return bench; }
   ContentsList& Contents() override { return bench; }
   std::optional<std::string> RunSaveDialog(const std::string& proposedName, const std::string& filter) override {
@@ -50,6 +56,8 @@ class ScriptedMainWindow : public ui::MainWindowView {
   void ShowSourceFolderDialog() override { events.push_back("show-source-dialog"); }
   void ShowGameFolderDialog() override { events.push_back("show-game-dialog"); }
   void ShowErrorBox(const std::string& text) override;
+  void BeginOperation() override { ++operationsBegun; }
+  void EndOperation() override { ++operationsEnded; }
 };
 
 }  // namespace skarvel::test

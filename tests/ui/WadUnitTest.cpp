@@ -188,6 +188,13 @@ TEST(MainWindowHandlers, DoOnlyWhatTheirCaseCallsFor) {
       {"change in command-line mode", archive("$\\GP4\\a.wad", true), change, {}},
       {"change to a name of no file", archive("$\\GP4\\a.wa", false), change, {}},
       {"change to a damaged archive: one box", archive("$\\GP4\\bad.wad", false), change, {"rows:0", "error"}},
+      // Typing "\\" on Linux, or a letter the code page cannot hold: no file, no box.
+      {"change to a text that cannot name a file",
+       [](MainWindow& main) {
+         main.window.bench.archiveText = main.Expand("$\\GP4\\a.wad");
+         main.window.archiveTextRefused = true;
+       },
+       change, {}},
       {"Select a Folder", [](MainWindow&) {}, [](ui::TForm1& form) { form.SelectFolderClick(); },
        {"show-source-dialog"}},
       {"Change GP4 Path", [](MainWindow&) {}, [](ui::TForm1& form) { form.SetGP4Path(); }, {"show-game-dialog"}},
@@ -198,6 +205,11 @@ TEST(MainWindowHandlers, DoOnlyWhatTheirCaseCallsFor) {
     c.arrange(main);
     c.handler(main.form);
     EXPECT_EQ(main.Events(), main.Expanded(c.expected));
+    // One operation each (the busy pointer, the input dropped at its end), over
+    // before its error box opens.
+    EXPECT_EQ(main.window.operationsBegun, 1);
+    EXPECT_EQ(main.window.operationsEnded, 1);
+    EXPECT_EQ(main.window.errorBoxesDuringOperation, 0);
   }
 }
 

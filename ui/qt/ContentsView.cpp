@@ -1,5 +1,7 @@
 #include "ui/qt/ContentsView.h"
 
+#include <QMouseEvent>
+
 #include <QApplication>
 #include <QPainter>
 
@@ -82,7 +84,8 @@ std::string ContentsView::SelectedRowField(int k) const {
 
 void ContentsView::mouseDoubleClickEvent(QMouseEvent* event) {
   QTreeView::mouseDoubleClickEvent(event);
-  emit DoubleClicked();
+  // The empty part below the rows names no entry to extract.
+  if (indexAt(event->position().toPoint()).isValid()) emit DoubleClicked();
 }
 
 }  // namespace skarvel::ui::qt

@@ -12,6 +12,7 @@
 #include "ui/qt/DialogFilter.h"
 #include "ui/qt/FolderDialogs.h"
 #include "ui/qt/MessageBoxes.h"
+#include "ui/qt/OperationInput.h"
 #include "ui/qt/QtText.h"
 
 namespace skarvel::ui::qt {
@@ -42,6 +43,29 @@ void PutLabel(QLabel& label, const Place& place) {
   Put(label, place);
   label.resize(std::max(place.width, label.sizeHint().width()), place.height);
 }
+
+// The shared save dialog. Qt's dialog opens a folder whose name is typed
+// instead of accepting it, so a proposed target that is an existing folder (the
+// folder of the last extraction) could never be confirmed: the proposal itself
+// is accepted as it stands.
+class SaveDialog : public QFileDialog {
+ public:
+  SaveDialog(QWidget* parent, const QString& caption) : QFileDialog(parent, caption) {}
+  void Propose(const QString& path) { proposed_ = path; }
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (!proposed_.isEmpty() && chosen.size() == 1 && QFileInfo(chosen.first()) == QFileInfo(proposed_) &&
+        QFileInfo(proposed_).isDir()) {
+      QDialog::accept();
+      return;
+    }
+    QFileDialog::accept();
+  }
+
+ private:
+  QString proposed_;
+};
 
 }  // namespace
 
@@ -178,14 +202,17 @@ std::string MainWindow::ArchiveText() const { return InternalPath(lmdFile2_.Text
 
 std::optional<std::string> MainWindow::RunSaveDialog(const std::string& proposedName, const std::string& filter) {
   if (!saveDialog1_) {
-    saveDialog1_ = std::make_unique<QFileDialog>(this, QStringLiteral("Please choose a folder"));
+    saveDialog1_ = std::make_unique<SaveDialog>(this, QStringLiteral("Please choose a folder"));
+    // Qt's own dialog, whose accept the program decides; a desktop's dialog
+    // would open the proposed folder.
+    saveDialog1_->setOption(QFileDialog::DontUseNativeDialog);
     saveDialog1_->setAcceptMode(QFileDialog::AcceptSave);
     saveDialog1_->setFileMode(QFileDialog::AnyFile);
     saveDialog1_->setOption(QFileDialog::HideNameFilterDetails);
     // The operations replace what the user names, as the program always has.
     saveDialog1_->setOption(QFileDialog::DontConfirmOverwrite);
   }
-  QFileDialog& dialog = *saveDialog1_;
+  SaveDialog& dialog = static_cast<SaveDialog&>(*saveDialog1_);
   const QStringList filters = NameFilters(filter);
   dialog.setNameFilters(filters.isEmpty() ? QStringList{QStringLiteral("*")} : filters);
   // The dialog keeps the last name it was given or chose.
@@ -193,10 +220,16 @@ std::optional<std::string> MainWindow::RunSaveDialog(const std::string& proposed
     const QFileInfo proposed(NativePathText(proposedName));
     if (!Path(proposedName).empty()) dialog.setDirectory(proposed.absolutePath());
     dialog.selectFile(proposed.fileName());
+    dialog.Propose(proposed.absoluteFilePath());
   }
+  const ModalPointer pointer;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return InternalPath(dialog.selectedFiles().first());
 }
+
+void MainWindow::BeginOperation() { BeginOperationInput(); }
+
+void MainWindow::EndOperation() { EndOperationInput(); }
 
 void MainWindow::ShowMessage(const std::string& text) { ShowPlainBox(this, text); }
 

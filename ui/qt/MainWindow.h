@@ -77,6 +77,8 @@ class MainWindow : public QWidget, public MainWindowView {
   void ShowSourceFolderDialog() override;
   void ShowGameFolderDialog() override;
   void ShowErrorBox(const std::string& text) override;
+  void BeginOperation() override;
+  void EndOperation() override;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

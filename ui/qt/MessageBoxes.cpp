@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "ui/ApplicationTitle.h"
+#include "ui/qt/OperationInput.h"
 #include "ui/qt/QtText.h"
 
 namespace skarvel::ui::qt {
@@ -15,6 +16,7 @@ void ShowOkBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, co
   QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
+  const ModalPointer pointer;
   box.exec();
 }
 
@@ -36,6 +38,7 @@ bool ConfirmBox(QWidget* parent, const std::string& text) {
   QPushButton* cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
   box.setDefaultButton(yes);
   box.setEscapeButton(cancel);
+  const ModalPointer pointer;
   box.exec();
   return box.clickedButton() == yes;
 }

@@ -37,12 +37,11 @@ void QtDesktop::CreateFolderDialogs() {
                             CreateGameFolderDialog(*form_, window_.get()));
 }
 
-static int RunEventLoopOf(MainWindow& window) {
-  window.ShowCentred();
+int QtDesktop::RunEventLoop() {
+  window_->ShowCentred();
+  if (!messageWhenShown_.empty()) ShowPlainBox(window_.get(), messageWhenShown_);
   return QApplication::exec();
 }
-
-int QtDesktop::RunEventLoop() { return RunEventLoopOf(*window_); }
 
 // The main window is hidden in the installer's life: the boxes stand alone.
 bool QtDesktop::Confirm(const std::string& text) { return ConfirmBox(nullptr, text); }

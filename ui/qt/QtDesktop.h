@@ -25,6 +25,7 @@ class QtDesktop : public StartupDesktop {
   void CreateMainWindow() override;
   void CreateFolderDialogs() override;
   int RunEventLoop() override;
+  void ShowMessageWhenShown(const std::string& text) override { messageWhenShown_ = text; }
 
   // InstallerDesktop
   bool Confirm(const std::string& text) override;
@@ -37,6 +38,7 @@ class QtDesktop : public StartupDesktop {
  private:
   AppState& state_;
   std::string title_;
+  std::string messageWhenShown_;
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<TForm1> form_;
 };

@@ -95,7 +95,8 @@ bool ContentsView::OnNotification(UINT message, WPARAM, LPARAM lParam, LRESULT& 
       return true;
     }
     case NM_DBLCLK:
-      RunHandler(onDoubleClick);
+      // The empty part below the rows names no entry to extract.
+      if (reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem >= 0) RunHandler(onDoubleClick);
       result = 0;
       return true;
     default:

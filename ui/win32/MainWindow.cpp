@@ -5,6 +5,7 @@
 #include "host/Paths.h"
 #include "ui/WadUnit.h"
 #include "ui/win32/MessageBoxes.h"
+#include "ui/win32/OperationInput.h"
 
 namespace skarvel::ui::win32 {
 namespace {
@@ -128,6 +129,10 @@ void MainWindow::RepaintWindow() { RedrawWindow(Handle(), nullptr, nullptr, RDW_
 void MainWindow::ShowMessage(const std::string& text) { ShowPlainBox(Handle(), text); }
 
 void MainWindow::ShowErrorBox(const std::string& text) { win32::ShowErrorBox(Handle(), text); }
+
+void MainWindow::BeginOperation() { BeginOperationInput(); }
+
+void MainWindow::EndOperation() { EndOperationInput(); }
 
 void MainWindow::SetWindowHeight(int outerHeight) { SetClientSize(kClientWidth, outerHeight - kFrameHeight); }
 

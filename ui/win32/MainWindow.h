@@ -74,6 +74,8 @@ class MainWindow : public Form, public MainWindowView {
   void ShowSourceFolderDialog() override;
   void ShowGameFolderDialog() override;
   void ShowErrorBox(const std::string& text) override;
+  void BeginOperation() override;
+  void EndOperation() override;
 
  private:
   void CreateControls();

@@ -59,6 +59,7 @@ int RunMessageLoop() {
 
 int Win32Desktop::RunEventLoop() {
   window_->ShowCentred();
+  if (!messageWhenShown_.empty()) ShowPlainBox(window_->Handle(), messageWhenShown_);
   return RunMessageLoop();
 }
 

@@ -27,6 +27,7 @@ class Win32Desktop : public StartupDesktop {
   void CreateMainWindow() override;
   void CreateFolderDialogs() override;
   int RunEventLoop() override;
+  void ShowMessageWhenShown(const std::string& text) override { messageWhenShown_ = text; }
 
   // InstallerDesktop
   bool Confirm(const std::string& text) override;
@@ -39,6 +40,7 @@ class Win32Desktop : public StartupDesktop {
  private:
   AppState& state_;
   std::string title_;
+  std::string messageWhenShown_;
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<FolderDialogs> dialogs_;

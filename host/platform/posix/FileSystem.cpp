@@ -5,11 +5,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -156,6 +158,23 @@ File File::OpenExisting(const std::string& path) {
   // and writes it does not affect, so it stays: two calls fewer for every file
   // an update reads. A file that got through is not read-only.
   return File(fd, length, 0);
+}
+
+File File::OpenForReading(const std::string& path) {
+  const int fd = open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) ThrowErrno();
+  struct stat info {};
+  if (fstat(fd, &info) != 0) {
+    const int error = errno;
+    close(fd);
+    ThrowIoError(error);
+  }
+  // Only a regular file reads as the program expects (see OpenExisting).
+  if (!S_ISREG(info.st_mode)) {
+    close(fd);
+    throw IoError(5);
+  }
+  return File(fd, info.st_size, HasWriteBits(info) ? 0 : kAttrReadOnly);
 }
 
 File File::Create(const std::string& path) {
@@ -369,6 +388,39 @@ bool FileExists(const std::string& path) {
 bool FolderExists(const std::string& path) {
   struct stat info {};
   return stat(ToNativePath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string ReadOnlyReason(const std::string& path) {
+  const std::string native = ToNativePath(path);
+  struct stat info {};
+  if (stat(native.c_str(), &info) != 0) return {};
+  // The bits are looked at by the program itself: root ignores them.
+  if (!HasWriteBits(info)) return "its permissions give no one the right to write it";
+  struct statvfs volume {};
+  if (statvfs(native.c_str(), &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0) {
+    return "it lies on a read-only file system";
+  }
+  return {};
+}
+
+std::optional<std::string> FindFileIgnoringCase(const std::string& folder, const std::string& name) {
+  const std::string exact = folder + "\\" + name;
+  if (FileExists(exact)) return exact;
+  DIR* dir = opendir(ToNativePath(folder.empty() ? std::string("\\") : folder).c_str());
+  if (dir == nullptr) return std::nullopt;
+  const std::string wanted = ToLowerCp1252(name);
+  std::optional<std::string> found;
+  while (const dirent* entry = readdir(dir)) {
+    // A name that the internal form cannot hold is not the one looked for.
+    const std::string internal = Utf8ToCp1252Lossy(entry->d_name);
+    if (ToLowerCp1252(internal) != wanted || internal.find('?') != std::string::npos) continue;
+    if (FileExists(folder + "\\" + internal)) {
+      found = folder + "\\" + internal;
+      break;
+    }
+  }
+  closedir(dir);
+  return found;
 }
 
 std::uint32_t GetFileAttributes(const std::string& path) {

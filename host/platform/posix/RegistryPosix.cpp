@@ -16,16 +16,22 @@ struct RegistryKey::Impl {
 };
 
 Registry Registry::Default() {
-  // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') return Registry(std::string(config) + "/skarvel");
   std::string home;
   if (const char* variable = std::getenv("HOME"); variable != nullptr && variable[0] != '\0') {
     home = variable;
   } else if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
     home = entry->pw_dir;
   }
-  return Registry(home + "/.config/skarvel");
+  // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  Registry registry((config != nullptr && config[0] == '/') ? std::string(config) + "/skarvel"
+                                                             : home + "/.config/skarvel");
+  // Where Wine keeps its prefixes, as the folder dialogs offer them.
+  std::vector<std::string> prefixes;
+  if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && prefix[0] == '/') prefixes.push_back(prefix);
+  if (!home.empty()) prefixes.push_back(home + "/.wine");
+  registry.SetWinePrefixes(std::move(prefixes));
+  return registry;
 }
 
 Registry Registry::AtFolder(std::string nativeFolder) { return Registry(std::move(nativeFolder)); }

@@ -88,6 +88,15 @@ File File::OpenExisting(const std::string& path) {
   return file;
 }
 
+File File::OpenForReading(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+  if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
+  File file(Raw(handle));
+  file.lengthAtOpen_ = file.Size();
+  return file;
+}
+
 File File::Create(const std::string& path) {
   RefuseReadOnly(path);
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
@@ -249,6 +258,21 @@ bool FileExists(const std::string& path) {
 bool FolderExists(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string ReadOnlyReason(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return "its read-only attribute is set";
+  }
+  return {};
+}
+
+// Windows finds names without regard to case by itself.
+std::optional<std::string> FindFileIgnoringCase(const std::string& folder, const std::string& name) {
+  const std::string path = folder + "\\" + name;
+  if (FileExists(path)) return path;
+  return std::nullopt;
 }
 
 std::uint32_t GetFileAttributes(const std::string& path) {

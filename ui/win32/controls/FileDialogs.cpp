@@ -13,6 +13,50 @@ constexpr std::size_t kNameRoom = 32768;
 
 using DialogFunction = BOOL(WINAPI*)(OPENFILENAMEA*);
 
+// The save dialog opens a folder whose name is typed instead of accepting it,
+// so a proposed target that is an existing folder (the folder of the last
+// extraction) could never be confirmed. While the proposal is such a folder,
+// the dialog's OK is looked at first: the proposed folder itself is taken.
+struct ProposedFolder {
+  std::string path;
+  std::optional<std::string> accepted;
+};
+
+LRESULT CALLBACK TakeProposedFolder(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR data) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    auto& proposed = *reinterpret_cast<ProposedFolder*>(data);
+    std::vector<char> path(kNameRoom, '\0');
+    const LRESULT length =
+        SendMessageA(dialog, CDM_GETFILEPATH, static_cast<WPARAM>(path.size()), reinterpret_cast<LPARAM>(path.data()));
+    if (length > 0 && lstrcmpiA(path.data(), proposed.path.c_str()) == 0) {
+      const DWORD attributes = GetFileAttributesA(path.data());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        proposed.accepted = std::string(path.data());
+        // Closed as cancelled, so that the dialog itself fills in nothing.
+        EndDialog(dialog, IDCANCEL);
+        return 0;
+      }
+    }
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(dialog, TakeProposedFolder, id);
+  return DefSubclassProc(dialog, message, wParam, lParam);
+}
+
+// The hook's own window is a child of the dialog, whose OK it watches.
+UINT_PTR CALLBACK WatchDialogOk(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    const auto& dialog = *reinterpret_cast<const OPENFILENAMEA*>(lParam);
+    SetWindowSubclass(GetParent(hook), TakeProposedFolder, 1, dialog.lCustData);
+  }
+  return 0;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::optional<std::string> RunDialog(DialogFunction run, HWND owner, const FileDialogSettings& settings,
                                      DWORD flags) {
   const std::string filter = SystemFilter(settings.filter);
@@ -30,8 +74,14 @@ std::optional<std::string> RunDialog(DialogFunction run, HWND owner, const FileD
   dialog.lpstrTitle = settings.title.empty() ? nullptr : settings.title.c_str();
   dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
   dialog.Flags = flags | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
+  ProposedFolder proposed{settings.fileName, std::nullopt};
+  if (run == GetSaveFileNameA && IsFolder(settings.fileName)) {
+    dialog.Flags |= OFN_ENABLEHOOK;
+    dialog.lpfnHook = WatchDialogOk;
+    dialog.lCustData = reinterpret_cast<LPARAM>(&proposed);
+  }
   BusyScope busy;
-  if (!run(&dialog)) return std::nullopt;
+  if (!run(&dialog)) return proposed.accepted;
   return std::string(name.data());
 }
 
