@@ -38,7 +38,7 @@ class MainWindowView : public Workbench {
   virtual void ShowSourceFolderDialog() = 0;
   virtual void ShowGameFolderDialog() = 0;
 
-  // A handler of the program starts and ends (also when it fails). Meanwhile the
+  // An operation starts and ends (also when it fails). Meanwhile the
   // window shows the busy pointer; at the end, the clicks and keys that arrived
   // while it ran are dropped instead of being run afterwards.
   virtual void BeginOperation() = 0;

@@ -46,6 +46,16 @@ void TForm1::Guarded(const std::function<void()>& action) {
     action();
     return;
   }
+  RunShowingErrors(action, false);
+}
+
+// Only the operations: the archive edit's change handler runs at every key, and
+// dropping the input queued meanwhile would drop the keys typed next.
+void TForm1::RunOperation(const std::function<void()>& action) {
+  if (handlerDepth_ > 0) {
+    action();
+    return;
+  }
   RunShowingErrors(action, true);
 }
 
@@ -123,23 +133,23 @@ void TForm1::SetGP4Path() {
 }
 
 void TForm1::BtnUpdate1WadClick() {
-  Guarded([this] { Update1wad(state_, view_); });
+  RunOperation([this] { Update1wad(state_, view_); });
 }
 
 void TForm1::UpdateWads() {
-  Guarded([this] { skarvel::UpdateWads(state_, view_); });
+  RunOperation([this] { skarvel::UpdateWads(state_, view_); });
 }
 
 void TForm1::LMDCreateWadClick() {
-  Guarded([this] { skarvel::LMDCreateWadClick(state_, view_); });
+  RunOperation([this] { skarvel::LMDCreateWadClick(state_, view_); });
 }
 
 void TForm1::ExtractClick() {
-  Guarded([this] { skarvel::ExtractClick(state_, view_); });
+  RunOperation([this] { skarvel::ExtractClick(state_, view_); });
 }
 
 void TForm1::LMDFilesDblClick() {
-  Guarded([this] { skarvel::LMDFilesDblClick(state_, view_); });
+  RunOperation([this] { skarvel::LMDFilesDblClick(state_, view_); });
 }
 
 }  // namespace skarvel::ui

@@ -41,6 +41,10 @@ class TForm1 {
   // (the change event fired by a text the initialisation sets) lets its error
   // reach the outer handler, which then ends as well.
   void Guarded(const std::function<void()>& action);
+  // As Guarded, for an operation ("Update wad", the extractions, ...): the view
+  // shows it busy, and drops the input given meanwhile when it ends, before any
+  // error box is shown.
+  void RunOperation(const std::function<void()>& action);
 
   bool FilesShown() const { return filesShown_; }
   AppState& State() { return state_; }

@@ -45,11 +45,12 @@ void BeginOperationInput() {
 
 void EndOperationInput() {
   if (operationDepth == 0 || --operationDepth > 0) return;
-  // A round trip to the window system first, so that all it has queued for the
-  // program by now is read, then one pass over the queue with input swallowed.
-  QGuiApplication::sync();
+  // With input swallowed: a round trip to the window system, so that all it has
+  // queued for the program by now is read (sync handles the events it reads),
+  // then one more pass over the queue.
   InputSwallower swallower;
   qApp->installEventFilter(&swallower);
+  QGuiApplication::sync();
   QCoreApplication::processEvents();
   qApp->removeEventFilter(&swallower);
   QApplication::restoreOverrideCursor();

@@ -2,6 +2,7 @@
 // columns, and the selected row's fields.
 #include <QTest>
 #include <QImage>
+#include <QSignalSpy>
 
 #include "host/Errors.h"
 #include "ui/qt/ContentsView.h"
@@ -170,6 +171,20 @@ class ContentsViewTest : public QObject {
     // New rows take the selection away.
     view.SetRows({"c;;1;0"});
     QCOMPARE(view.SelectedRow(), -1);
+  }
+
+  // Only a row names an entry to extract; the empty part below names none.
+  void aDoubleClickCountsOnARowOnly() {
+    ContentsView view;
+    view.resize(433, 120);
+    view.SetRows({"a.tex;;1;0"});
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QSignalSpy doubleClicked(&view, &ContentsView::DoubleClicked);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(10, view.viewport()->height() - 5));
+    QCOMPARE(doubleClicked.count(), 0);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(view.Model().index(0, 0)).center());
+    QCOMPARE(doubleClicked.count(), 1);
   }
 };
 

@@ -1,6 +1,10 @@
 // The Qt main window: its client sizes, the places of its controls, its tab
 // order, and its initialisation through TForm1 with a real registry and archive.
 #include <QFile>
+#include <QFileDialog>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +147,59 @@ class MainWindowTest : public QObject {
     QTest::keyClick(&window.LMDFile2().Edit(), Qt::Key_End);
     QTest::keyClicks(&window.LMDFile2().Edit(), "d");
     QCOMPARE(window.LMDFiles().Model().rowCount(), 1);
+  }
+
+  // While a handler runs the pointer is busy, and a click given meanwhile
+  // (queued, as the window system queues it) is dropped when it ends instead
+  // of running afterwards.
+  void inputGivenDuringAnOperationIsDropped() {
+    QTemporaryDir dir;
+    skarvel::AppState state(skarvel::Registry::AtFolder(dir.filePath("registry").toStdString()));
+    MainWindow window;
+    skarvel::ui::TForm1 form(state, window);
+    window.Bind(form);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy toggled(&window.LMDButton1(), &QPushButton::clicked);
+    bool busy = false;
+    form.RunOperation([&] {
+      busy = QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+      const QPoint centre = window.LMDButton1().rect().center();
+      for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(&window.LMDButton1(),
+                                    new QMouseEvent(type, centre, window.LMDButton1().mapToGlobal(centre),
+                                                    Qt::LeftButton, type == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                                                     : Qt::NoButton,
+                                                    Qt::NoModifier));
+      }
+    });
+    QVERIFY(busy);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QTest::qWait(50);
+    QCOMPARE(toggled.count(), 0);
+    QVERIFY(!form.FilesShown());
+    // Input after the operation is the user's next action, and counts.
+    QTest::mouseClick(&window.LMDButton1(), Qt::LeftButton);
+    QVERIFY(form.FilesShown());
+  }
+
+  // The folder of the last extraction, proposed again, is confirmed with one
+  // press, though it exists: Qt's dialog would open it instead.
+  void theSaveDialogConfirmsAProposedFolderThatExists() {
+    QTemporaryDir dir;
+    QVERIFY(QDir().mkpath(dir.filePath("out/cars")));
+    MainWindow window;
+    const std::string proposed = skarvel::ToInternalPath(dir.filePath("out/cars").toStdString());
+    QTimer::singleShot(0, [] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      QTest::keyClick(dialog, Qt::Key_Enter);
+    });
+    // Should Enter open the folder instead, the dialog is closed, and the test fails without hanging.
+    QTimer::singleShot(5000, &window, [] {
+      if (QWidget* open = QApplication::activeModalWidget()) open->close();
+    });
+    QCOMPARE(window.RunSaveDialog(proposed, ""), std::optional<std::string>(proposed));
   }
 };
 
