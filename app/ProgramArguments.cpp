@@ -20,6 +20,15 @@ std::string WithBackslashes(std::string word) {
   return word;
 }
 
+// Only the words that name files take "/" for "\": a lone word (a file handed
+// over by "Open with"), the archive and the subfolder. The mode word and the
+// step words count only exactly as written, so "/1wad" is no "\1wad".
+void NameFilesWithBackslashes(std::vector<std::string>& words) {
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words.size() == 1 || i == 1 || i == 2) words[i] = WithBackslashes(std::move(words[i]));
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> ProgramArguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv,
@@ -27,16 +36,17 @@ std::vector<std::string> ProgramArguments([[maybe_unused]] int argc, [[maybe_unu
   std::vector<std::string> words;
 #ifdef _WIN32
   const std::vector<std::string> all = SplitCommandLine(GetCommandLineA());
-  for (std::size_t i = 1; i < all.size(); ++i) words.push_back(WithBackslashes(all[i]));
+  words.assign(all.begin() + (all.empty() ? 0 : 1), all.end());
 #else
   try {
-    for (int i = 1; i < argc; ++i) words.push_back(WithBackslashes(FromDisplayText(argv[i])));
+    for (int i = 1; i < argc; ++i) words.push_back(FromDisplayText(argv[i]));
   } catch (const Error& error) {
     if (argc != 2 || loneWordRefusal == nullptr) throw;
     *loneWordRefusal = error.what();
     words.clear();
   }
 #endif
+  NameFilesWithBackslashes(words);
   return words;
 }
 

@@ -31,9 +31,10 @@ bool HoldsGameProgram(const std::string& folder) { return FindFileIgnoringCase(f
 std::string GameKeyPath() { return std::string(kGameKeyPath).substr(1); }
 
 std::string GetPath(const Registry& registry, bool& gameFolderFound) {
-  // Full access even for reading: a user who may only read the key gets no
-  // game folder, exactly as the game's own tools behave.
-  std::optional<RegistryKey> key = registry.Open(RegistryRoot::LocalMachine, GameKeyPath(), false);
+  // Read access alone: a user without administrator rights may read the
+  // machine's keys but not write them. In the 32-bit view, where the game and
+  // its installer keep the key on 64-bit Windows.
+  std::optional<RegistryKey> key = registry.OpenForReading(RegistryRoot::LocalMachine, GameKeyPath(), kGameKeyView);
   if (!key) return GameFolderOfWinePrefixes(registry, gameFolderFound);
   // An absent or empty "Directory" tests "\GP4.exe", the root of the drive.
   if (HoldsGameProgram(key->ReadString(kGameFolderValue, ""))) {
@@ -45,7 +46,7 @@ std::string GetPath(const Registry& registry, bool& gameFolderFound) {
 }
 
 void regpath(const Registry& registry, const std::string& folder) {
-  std::optional<RegistryKey> key = registry.Open(RegistryRoot::LocalMachine, GameKeyPath(), true);
+  std::optional<RegistryKey> key = registry.Open(RegistryRoot::LocalMachine, GameKeyPath(), true, kGameKeyView);
   if (key) key->WriteString(kGameFolderValue, folder);
 }
 

@@ -12,6 +12,8 @@ namespace skarvel {
 // is handed the path without it (GameKeyPath()).
 inline constexpr char kGameKeyPath[] = "\\Software\\Infogrames\\Grand Prix 4\\1.00\\Install Dir";
 inline constexpr char kGameFolderValue[] = "Directory";
+// The game and its installer are 32-bit programs: their key is in that view.
+inline constexpr RegistryView kGameKeyView = RegistryView::Bits32;
 std::string GameKeyPath();
 
 // Whether folder holds the game's program "GP4.exe", its name found without
@@ -19,8 +21,8 @@ std::string GameKeyPath();
 bool HoldsGameProgram(const std::string& folder);
 
 // The "Directory" value (internal path, exactly as stored) when a file "GP4.exe"
-// lies in it, else the empty string. The key is opened with full access and
-// never created. gameFolderFound becomes true or false when the key could be
+// lies in it, else the empty string. The key is opened for reading only, in the
+// 32-bit view, and never created. gameFolderFound becomes true or false when the key could be
 // opened, and stays as it was otherwise. A "Directory" that is not a string
 // raises RegistryError.
 std::string GetPath(const Registry& registry, bool& gameFolderFound);

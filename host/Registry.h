@@ -17,6 +17,12 @@ namespace skarvel {
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
 
+// Which view of HKEY_LOCAL_MACHINE\Software a key is opened in on 64-bit
+// Windows: the program's own (Native), or the one that 32-bit programs see
+// (Bits32, "Wow6432Node"), where the game and its 32-bit installer keep their
+// key. Keys below HKEY_CURRENT_USER, and a registry kept in files, have one view.
+enum class RegistryView { Native, Bits32 };
+
 // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
 const char* RegistryRootName(RegistryRoot root);
 
@@ -67,7 +73,14 @@ class Registry {
   // with full access: missing and not created, or the registry refuses writing
   // (on POSIX: the root's file, or its folder, may not be written). A damaged
   // store raises RegistryError naming the file and the line.
-  std::optional<RegistryKey> Open(RegistryRoot root, const std::string& path, bool create) const;
+  std::optional<RegistryKey> Open(RegistryRoot root, const std::string& path, bool create,
+                                  RegistryView view = RegistryView::Native) const;
+  // Opens the existing key at path for reading only, so that a user who may
+  // read it but not write it (HKEY_LOCAL_MACHINE without administrator rights)
+  // still reads it; the key's Set refuses. nullopt when it is missing or
+  // cannot be read. A damaged store raises RegistryError as above.
+  std::optional<RegistryKey> OpenForReading(RegistryRoot root, const std::string& path,
+                                            RegistryView view = RegistryView::Native) const;
 
   // Removes a key that has no subkeys, with its values. False when it does not
   // exist, has subkeys, or the registry refuses.

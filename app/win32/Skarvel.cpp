@@ -39,6 +39,10 @@ int RunSkarvel(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // An operation runs to its end without reading messages, as the program is
+  // meant to; Windows would otherwise, after five seconds, put a frozen "Not
+  // Responding" copy in the window's place and offer to end the program.
+  DisableProcessWindowsGhosting();
   // The folder dialogs' shell objects, drops from Explorer and the common
   // dialogs need OLE on the thread of the windows.
   OleInitialize(nullptr);

@@ -61,6 +61,9 @@ TEST(ProgramArguments, APackagesCommandLineArrivesAsTheRuntimeSplitsIt) {
       // The C runtime would read "\"" as a quote inside the word and join the rest.
       {R"(\1wad "C:\GP4 mods\" cars.wad)", {R"(\1wad)", R"(C:\GP4 mods\)", "cars.wad"}},
       {R"(\1wad data/cars.wad sub\ \Start)", {R"(\1wad)", R"(data\cars.wad)", R"(sub\)", R"(\Start)"}},
+      // Only the words that name files take "/" for "\".
+      {R"(/1wad data/cars.wad sub/x /Start)", {R"(/1wad)", R"(data\cars.wad)", R"(sub\x)", R"(/Start)"}},
+      {R"(C:/mods/cars.wad)", {R"(C:\mods\cars.wad)"}},
       {R"("C:\a b\\" x)", {R"(C:\a b\\)", "x"}},
   };
   for (const Case& c : cases) {

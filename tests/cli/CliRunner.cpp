@@ -120,7 +120,8 @@ bool CliFixture::ConfigUntouched() const { return SettingsSnapshot() == config_;
 
 bool GameFolderRecordedOnThisMachine() {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Infogrames\\Grand Prix 4\\1.00\\Install Dir", 0, KEY_READ, &key) !=
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Infogrames\\Grand Prix 4\\1.00\\Install Dir", 0,
+                    KEY_READ | KEY_WOW64_32KEY, &key) !=
       ERROR_SUCCESS)
     return false;
   RegCloseKey(key);

@@ -194,6 +194,12 @@ TEST_F(RegistryFileTest, ReadOnlyFileRefusesFullAccessAndStaysAsItWas) {
   EXPECT_FALSE(registry.Open(RegistryRoot::LocalMachine, kKey, false));
   EXPECT_FALSE(registry.Open(RegistryRoot::LocalMachine, kKey, true));
   EXPECT_FALSE(registry.Open(RegistryRoot::LocalMachine, "Software\\New", true));
+  // Opened for reading, the key reads, and refuses a write.
+  std::optional<RegistryKey> reading = registry.OpenForReading(RegistryRoot::LocalMachine, kKey);
+  ASSERT_TRUE(reading);
+  EXPECT_EQ(reading->ReadString("Directory", ""), "C:\\GP4");
+  EXPECT_FALSE(reading->Set("Directory", RegistryValue::String("D:\\")));
+  EXPECT_FALSE(registry.OpenForReading(RegistryRoot::LocalMachine, "Software\\New"));
   EXPECT_EQ(ReadNativeFile(MachineFile()), before);
   EXPECT_TRUE(registry.Open(RegistryRoot::CurrentUser, kKey, true)) << "the other root is not affected";
 }

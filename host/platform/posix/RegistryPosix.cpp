@@ -13,6 +13,7 @@ namespace skarvel {
 struct RegistryKey::Impl {
   regfile::RootFile file;
   std::string path;
+  bool readOnly = false;
 };
 
 Registry Registry::Default() {
@@ -36,7 +37,16 @@ Registry Registry::Default() {
 
 Registry Registry::AtFolder(std::string nativeFolder) { return Registry(std::move(nativeFolder)); }
 
-std::optional<RegistryKey> Registry::Open(RegistryRoot root, const std::string& path, bool create) const {
+// One file holds a root: there is no other view to choose.
+std::optional<RegistryKey> Registry::OpenForReading(RegistryRoot root, const std::string& path, RegistryView) const {
+  if (!regfile::IsStorableKeyPath(path)) return std::nullopt;
+  regfile::RootFile file(folder_, root);
+  if (!file.Read().Exists(path)) return std::nullopt;
+  return RegistryKey(std::make_shared<RegistryKey::Impl>(RegistryKey::Impl{file, path, true}));
+}
+
+std::optional<RegistryKey> Registry::Open(RegistryRoot root, const std::string& path, bool create,
+                                          RegistryView) const {
   if (!regfile::IsStorableKeyPath(path)) return std::nullopt;
   regfile::RootFile file(folder_, root);
   // Full access or nothing: a store this process may not write is refused, as
@@ -76,7 +86,7 @@ std::optional<RegistryValue> RegistryKey::Get(const std::string& name) const {
 }
 
 bool RegistryKey::Set(const std::string& name, const RegistryValue& value) {
-  if (!regfile::IsStorableValueName(name)) return false;
+  if (impl_->readOnly || !regfile::IsStorableValueName(name)) return false;
   bool keyGone = false;
   const bool written = impl_->file.Update([&](regfile::Contents& contents) {
     regfile::Key* key = contents.Find(impl_->path);

@@ -20,20 +20,35 @@ HKEY RootHandle(RegistryRoot root) {
   return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
+// The 32-bit view is asked for explicitly, so that the 64-bit build (the test
+// twin) finds the key where the players' 32-bit build does. Windows ignores the
+// flag below HKEY_CURRENT_USER, whose keys are shared by both views.
+REGSAM ViewFlag(RegistryView view) { return view == RegistryView::Bits32 ? KEY_WOW64_32KEY : 0; }
+
 }  // namespace
 
 Registry Registry::Default() { return Registry(std::string()); }
 
 Registry Registry::AtFolder(std::string) { return Registry(std::string()); }
 
-std::optional<RegistryKey> Registry::Open(RegistryRoot root, const std::string& path, bool create) const {
+std::optional<RegistryKey> Registry::OpenForReading(RegistryRoot root, const std::string& path,
+                                                    RegistryView view) const {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_READ | ViewFlag(view), &key) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return RegistryKey(std::make_shared<RegistryKey::Impl>(key));
+}
+
+std::optional<RegistryKey> Registry::Open(RegistryRoot root, const std::string& path, bool create,
+                                          RegistryView view) const {
   HKEY key = nullptr;
   LONG result;
   if (create) {
     result = RegCreateKeyExA(RootHandle(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                             KEY_ALL_ACCESS | ViewFlag(view), nullptr, &key, nullptr);
   } else {
-    result = RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_ALL_ACCESS, &key);
+    result = RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_ALL_ACCESS | ViewFlag(view), &key);
   }
   if (result != ERROR_SUCCESS) return std::nullopt;
   return RegistryKey(std::make_shared<RegistryKey::Impl>(key));

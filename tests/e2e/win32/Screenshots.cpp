@@ -64,7 +64,7 @@ HWND Expect(HWND window, const char* what) {
 void RecordGameFolder(const std::string& folder) {
   HKEY key = nullptr;
   RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Infogrames\\Grand Prix 4\\1.00\\Install Dir", 0, nullptr, 0,
-                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                  KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr);
   RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                  static_cast<DWORD>(folder.size() + 1));
   RegCloseKey(key);

@@ -22,13 +22,19 @@ constexpr char kSuccess[] = "Your GP4 installation has been succesfully patched"
 void ForgetSettings() {
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vintrel's Tools\\Skarvel");
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vintrel's Skarvel");
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Infogrames\\Grand Prix 4");
+  // The game's key as its 32-bit installer writes it (reg add ... /reg:32).
+  HKEY infogrames = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Infogrames", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &infogrames) ==
+      ERROR_SUCCESS) {
+    RegDeleteTreeA(infogrames, "Grand Prix 4");
+    RegCloseKey(infogrames);
+  }
 }
 
 void RecordGameFolder(const std::string& folder) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Infogrames\\Grand Prix 4\\1.00\\Install Dir", 0, nullptr,
-                            0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                            0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                  static_cast<DWORD>(folder.size() + 1));
