@@ -1,6 +1,9 @@
 #include "ui/qt/MainWindow.h"
 
+#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
@@ -50,13 +53,23 @@ void PutLabel(QLabel& label, const Place& place) {
 // is accepted as it stands.
 class SaveDialog : public QFileDialog {
  public:
-  SaveDialog(QWidget* parent, const QString& caption) : QFileDialog(parent, caption) {}
-  void Propose(const QString& path) { proposed_ = path; }
+  SaveDialog(QWidget* parent, const QString& caption) : QFileDialog(parent, caption) {
+    setOption(QFileDialog::DontUseNativeDialog);
+    setAcceptMode(QFileDialog::AcceptSave);
+    // Qt names the accept button "Open" while a folder is named; for the
+    // proposal, which the button accepts, it keeps its own name. Connected
+    // after the dialog's own relabelling, so this runs last.
+    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+      connect(name, &QLineEdit::textChanged, this, [this] { KeepAcceptLabel(); });
+    }
+  }
+  void Propose(const QString& path) {
+    proposed_ = path;
+    KeepAcceptLabel();
+  }
 
   void accept() override {
-    const QStringList chosen = selectedFiles();
-    if (!proposed_.isEmpty() && chosen.size() == 1 && QFileInfo(chosen.first()) == QFileInfo(proposed_) &&
-        QFileInfo(proposed_).isDir()) {
+    if (NamesProposedFolder()) {
       QDialog::accept();
       return;
     }
@@ -64,6 +77,17 @@ class SaveDialog : public QFileDialog {
   }
 
  private:
+  bool NamesProposedFolder() const {
+    const QStringList chosen = selectedFiles();
+    return !proposed_.isEmpty() && chosen.size() == 1 && QFileInfo(chosen.first()) == QFileInfo(proposed_) &&
+           QFileInfo(proposed_).isDir();
+  }
+  void KeepAcceptLabel() {
+    auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    QPushButton* save = buttons != nullptr ? buttons->button(QDialogButtonBox::Save) : nullptr;
+    if (save != nullptr && NamesProposedFolder()) save->setText(QFileDialog::tr("&Save"));
+  }
+
   QString proposed_;
 };
 
@@ -202,11 +226,9 @@ std::string MainWindow::ArchiveText() const { return InternalPath(lmdFile2_.Text
 
 std::optional<std::string> MainWindow::RunSaveDialog(const std::string& proposedName, const std::string& filter) {
   if (!saveDialog1_) {
-    saveDialog1_ = std::make_unique<SaveDialog>(this, QStringLiteral("Please choose a folder"));
     // Qt's own dialog, whose accept the program decides; a desktop's dialog
     // would open the proposed folder.
-    saveDialog1_->setOption(QFileDialog::DontUseNativeDialog);
-    saveDialog1_->setAcceptMode(QFileDialog::AcceptSave);
+    saveDialog1_ = std::make_unique<SaveDialog>(this, QStringLiteral("Please choose a folder"));
     saveDialog1_->setFileMode(QFileDialog::AnyFile);
     saveDialog1_->setOption(QFileDialog::HideNameFilterDetails);
     // The operations replace what the user names, as the program always has.
