@@ -9,6 +9,14 @@ set -uo pipefail
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 [ -x "$wine" ] || { echo "wine-run.sh: $wine is missing (Debian package wine64)" >&2; exit 127; }
+# A 32-bit program (PE machine 014c, the players' build) needs Wine's 32-bit
+# loader, in the same prefix that the 64-bit Wine sets up.
+loader=$wine
+pe_offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+if [ -n "$pe_offset" ] && [ "$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')" = 014c ]; then
+  loader=/usr/lib/wine/wine
+  [ -x "$loader" ] || { echo "wine-run.sh: $1 is a 32-bit program and $loader is missing (wine32:i386)" >&2; exit 127; }
+fi
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/skarvel-wine-XXXXXX")
 cleanup() {
@@ -37,4 +45,4 @@ fi
 if [ -n "${SKARVEL_WINE_DISPLAY:-}" ]; then
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 fi
-"$wine" "$@"
+"$loader" "$@"

@@ -94,6 +94,10 @@ class ReplacementFile {
   void Commit();
 
  private:
+#ifdef _WIN32
+  void RecoverFailedReplace(unsigned long error, const std::string& backup);
+#endif
+
   std::string target_;     // native form, links resolved: a link stays a link
   std::string temporary_;  // native form, in the target's folder
   File file_;

@@ -11,6 +11,7 @@
 
 #include "host/Errors.h"
 #include "host/platform/win32/CodePage.h"
+#include "host/platform/win32/FileCalls.h"
 #include "host/platform/win32/SystemErrors.h"
 
 namespace skarvel {
@@ -61,8 +62,7 @@ bool HeldOpenElsewhere(DWORD error) {
 // Whether another program holds path open so that it cannot be renamed away:
 // asking for delete access, sharing everything, meets only such a holder.
 bool HeldWithoutDeleteSharing(const std::string& path) {
-  HANDLE probe = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE probe = filecalls::CreateFile(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (probe != INVALID_HANDLE_VALUE) {
     CloseHandle(probe);
     return false;
@@ -80,8 +80,7 @@ bool HeldWithoutDeleteSharing(const std::string& path) {
 
 File File::OpenExisting(const std::string& path) {
   const DWORD attributes = RefuseReadOnly(path);
-  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = filecalls::CreateFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
   File file(Raw(handle), 0, attributes);
   file.lengthAtOpen_ = file.Size();
@@ -89,8 +88,7 @@ File File::OpenExisting(const std::string& path) {
 }
 
 File File::OpenForReading(const std::string& path) {
-  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+  HANDLE handle = filecalls::CreateFile(path.c_str(), GENERIC_READ, kShareAll, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
   File file(Raw(handle));
   file.lengthAtOpen_ = file.Size();
@@ -99,8 +97,7 @@ File File::OpenForReading(const std::string& path) {
 
 File File::Create(const std::string& path) {
   RefuseReadOnly(path);
-  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = filecalls::CreateFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
   return File(Raw(handle));
 }
@@ -124,7 +121,7 @@ File::~File() {
 
 std::int64_t File::Size() const {
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(Handle(handle_), &size)) ThrowLastError();
+  if (!filecalls::GetFileSizeEx(Handle(handle_), &size)) ThrowLastError();
   return size.QuadPart;
 }
 
@@ -134,7 +131,7 @@ void File::SetAttributes(std::uint32_t attributes) {
   if (wanted == attributes_) return;
   FILE_BASIC_INFO info{};  // times of zero are left as they are
   info.FileAttributes = wanted;
-  if (!SetFileInformationByHandle(Handle(handle_), FileBasicInfo, &info, sizeof info)) ThrowLastError();
+  if (!filecalls::SetFileInformationByHandle(Handle(handle_), FileBasicInfo, &info, sizeof info)) ThrowLastError();
   attributes_ = wanted;
 }
 
@@ -142,7 +139,7 @@ void File::Seek(std::int64_t position) {
   if (position < 0) throw IoError(ERROR_NEGATIVE_SEEK);
   LARGE_INTEGER to;
   to.QuadPart = position;
-  if (!SetFilePointerEx(Handle(handle_), to, nullptr, FILE_BEGIN)) ThrowLastError();
+  if (!filecalls::SetFilePointerEx(Handle(handle_), to, nullptr, FILE_BEGIN)) ThrowLastError();
 }
 
 void File::Read(void* buffer, std::size_t size) {
@@ -150,7 +147,7 @@ void File::Read(void* buffer, std::size_t size) {
   while (size > 0) {
     DWORD got = 0;
     const DWORD ask = static_cast<DWORD>(size < kChunk ? size : kChunk);
-    if (!ReadFile(Handle(handle_), out, ask, &got, nullptr)) ThrowLastError();
+    if (!filecalls::ReadFile(Handle(handle_), out, ask, &got)) ThrowLastError();
     if (got == 0) throw IoError(100);
     out += got;
     size -= got;
@@ -161,10 +158,10 @@ void File::ReadAt(std::int64_t position, void* buffer, std::size_t size) {
   // A synchronous handle moves its position even with an explicit offset, so the
   // position is put back afterwards.
   LARGE_INTEGER zero{}, saved{};
-  if (!SetFilePointerEx(Handle(handle_), zero, &saved, FILE_CURRENT)) ThrowLastError();
+  if (!filecalls::SetFilePointerEx(Handle(handle_), zero, &saved, FILE_CURRENT)) ThrowLastError();
   Seek(position);
   Read(buffer, size);
-  if (!SetFilePointerEx(Handle(handle_), saved, nullptr, FILE_BEGIN)) ThrowLastError();
+  if (!filecalls::SetFilePointerEx(Handle(handle_), saved, nullptr, FILE_BEGIN)) ThrowLastError();
 }
 
 void File::Write(const void* buffer, std::size_t size) {
@@ -172,7 +169,7 @@ void File::Write(const void* buffer, std::size_t size) {
   while (size > 0) {
     DWORD put = 0;
     const DWORD ask = static_cast<DWORD>(size < kChunk ? size : kChunk);
-    if (!WriteFile(Handle(handle_), in, ask, &put, nullptr)) ThrowLastError();
+    if (!filecalls::WriteFile(Handle(handle_), in, ask, &put)) ThrowLastError();
     if (put == 0) throw IoError(101);
     in += put;
     size -= put;
@@ -192,12 +189,12 @@ void File::CopyFrom(File& source, std::int64_t sourcePosition, std::int64_t size
 }
 
 void File::Sync() {
-  if (!FlushFileBuffers(Handle(handle_))) ThrowLastError();
+  if (!filecalls::FlushFileBuffers(Handle(handle_))) ThrowLastError();
 }
 
 void File::Close() {
   if (handle_ == -1) return;
-  if (!CloseHandle(Handle(std::exchange(handle_, -1)))) ThrowLastError();
+  if (!filecalls::CloseHandle(Handle(std::exchange(handle_, -1)))) ThrowLastError();
 }
 
 ReplacementFile::ReplacementFile(const std::string& targetPath) : target_(targetPath), file_(-1) {
@@ -209,13 +206,12 @@ ReplacementFile::ReplacementFile(const std::string& targetPath) : target_(target
   const auto slash = target_.rfind('\\');
   const std::string folder = slash == std::string::npos ? std::string(".") : target_.substr(0, slash + 1);
   char name[MAX_PATH];
-  if (GetTempFileNameA(folder.c_str(), "skv", 0, name) == 0) ThrowLastError();
+  if (filecalls::GetTempFileName(folder.c_str(), "skv", name) == 0) ThrowLastError();
   temporary_ = name;
-  HANDLE handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = filecalls::CreateFile(name, GENERIC_READ | GENERIC_WRITE, 0, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    DeleteFileA(name);
+    filecalls::DeleteFile(name);
     throw IoError(IoCodeFor(error));
   }
   file_ = File(Raw(handle));
@@ -224,7 +220,50 @@ ReplacementFile::ReplacementFile(const std::string& targetPath) : target_(target
 ReplacementFile::~ReplacementFile() {
   if (committed_) return;
   { File closing = std::move(file_); }
-  if (!temporary_.empty()) DeleteFileA(temporary_.c_str());
+  if (!temporary_.empty()) filecalls::DeleteFile(temporary_.c_str());
+}
+
+namespace {
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The old archive's copy, once the new one is in place. A virus scanner may
+// hold the file it has just seen appear for a moment: a few tries.
+void RemoveBackup(const std::string& backup) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (filecalls::DeleteFile(backup.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return;
+    Sleep(50);
+  }
+}
+
+}  // namespace
+
+// ReplaceFile may fail half-way: the documented errors leave the old archive
+// under its name (1175), under the backup name (1177), or, without a backup
+// name, gone (1176). What is on the disk decides, before anything is deleted:
+// the old archive is put back where it can be, else the new one is put in
+// place, and where neither can, the new one stays under its temporary name,
+// which the error names, as it is then the only copy.
+void ReplacementFile::RecoverFailedReplace(DWORD error, const std::string& backup) {
+  if (Exists(target_)) {
+    // The target kept its name; it is the old archive, as the backup is not.
+    if (HeldOpenElsewhere(error)) RefuseHeldTarget(target_);
+    throw IoError(IoCodeFor(error));
+  }
+  if (Exists(backup) && filecalls::MoveFileEx(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    throw RefusedError("The file \"" + target_ + "\" could not be replaced (" + IoError::TextFor(IoCodeFor(error)) +
+                       "); it is left as it was.");
+  }
+  if (filecalls::MoveFileEx(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    committed_ = true;
+    if (Exists(backup)) RemoveBackup(backup);
+    return;
+  }
+  committed_ = true;  // the destructor must not delete the only copy
+  throw RefusedError("The archive \"" + target_ + "\" could not be put in place (" + IoError::TextFor(IoCodeFor(error)) +
+                     "). Its new version is kept as \"" + temporary_ + "\"" +
+                     (Exists(backup) ? ", its old version as \"" + backup + "\"" : std::string()) +
+                     ": rename the one you want to \"" + target_ + "\".");
 }
 
 void ReplacementFile::Commit() {
@@ -236,18 +275,24 @@ void ReplacementFile::Commit() {
   // Asked before ReplaceFile, which under Wine leaves a file of its own behind
   // when the target cannot be moved aside.
   if (exists && HeldWithoutDeleteSharing(target_)) RefuseHeldTarget(target_);
-  // ReplaceFile keeps the target's attributes and security; a new target is a
-  // plain move.
-  const BOOL done = exists ? ReplaceFileA(target_.c_str(), temporary_.c_str(), nullptr,
-                                          REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                           : MoveFileExA(temporary_.c_str(), target_.c_str(),
-                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!done) {
-    const DWORD error = GetLastError();
-    if (HeldOpenElsewhere(error)) RefuseHeldTarget(target_);
-    throw IoError(IoCodeFor(error));
+  if (!exists) {
+    // A new target is a plain move.
+    if (!filecalls::MoveFileEx(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      ThrowLastError();
+    }
+    committed_ = true;
+    return;
+  }
+  // ReplaceFile keeps the target's attributes and security. With a backup name
+  // a failure never leaves the old archive without a name; once the new one is
+  // in place the backup goes.
+  const std::string backup = temporary_ + ".old";
+  if (!filecalls::ReplaceFile(target_.c_str(), temporary_.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS)) {
+    RecoverFailedReplace(GetLastError(), backup);
+    return;
   }
   committed_ = true;
+  RemoveBackup(backup);
 }
 
 bool FileExists(const std::string& path) {
@@ -282,7 +327,7 @@ std::uint32_t GetFileAttributes(const std::string& path) {
 }
 
 void SetFileAttributes(const std::string& path, std::uint32_t attributes) {
-  if (!::SetFileAttributesA(path.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes)) ThrowLastError();
+  if (!filecalls::SetFileAttributes(path.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes)) ThrowLastError();
 }
 
 // The names come as the file system holds them (UTF-16) and are converted
@@ -316,8 +361,7 @@ std::vector<DirectoryEntry> SearchDirectory(const std::string& folder, const std
 
 std::optional<FolderIdentity> IdentityOfFolder(const std::string& path) {
   // A folder opens only with backup semantics; no access is needed to read its ID.
-  HANDLE handle = CreateFileA(path.c_str(), 0, kShareAll | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = filecalls::CreateFile(path.c_str(), 0, kShareAll | FILE_SHARE_DELETE, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info;
   const bool known = GetFileInformationByHandle(handle, &info) != 0;

@@ -139,6 +139,9 @@ TEST(SkarvelExeFileTest, CarriesItsIconVersionAndManifest) {
                              SizeofResource(image, found));
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+  // No execution level: Windows then virtualises the program as it does the game,
+  // so that both see the same files under Program Files.
+  EXPECT_EQ(manifest.find("requestedExecutionLevel"), std::string::npos);
   FreeLibrary(image);
 }
 

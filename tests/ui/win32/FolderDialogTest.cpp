@@ -36,18 +36,17 @@ Rect InForm(HWND control, HWND form) {
           Unscaled(place.bottom - place.top)};
 }
 
+BOOL CALLBACK TakeFirstLabel(HWND child, LPARAM result) {
+  char name[16] = "";
+  GetClassNameA(child, name, sizeof name);
+  if (lstrcmpiA(name, "Static") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(result) = child;
+  return FALSE;
+}
+
 HWND LabelOf(HWND form) {
   HWND found = nullptr;
-  EnumChildWindows(
-      form,
-      [](HWND child, LPARAM result) -> BOOL {
-        char name[16] = "";
-        GetClassNameA(child, name, sizeof name);
-        if (lstrcmpiA(name, "Static") != 0) return TRUE;
-        *reinterpret_cast<HWND*>(result) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(form, TakeFirstLabel, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

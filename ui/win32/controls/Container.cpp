@@ -132,6 +132,18 @@ void Form::ShowCentred() {
   SetForegroundWindow(Handle());
 }
 
+namespace {
+
+// A callback of the system's calling convention (a lambda has the compiler's,
+// which on 32-bit Windows is another).
+BOOL CALLBACK PressButtonOfId(HWND child, LPARAM id) {
+  if (GetDlgCtrlID(child) != static_cast<int>(id)) return TRUE;
+  SendMessageA(child, BM_CLICK, 0, 0);
+  return FALSE;
+}
+
+}  // namespace
+
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (message == WM_COMMAND && lParam == 0) {
@@ -139,14 +151,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // button, wherever it lies among the panels; Escape does nothing, as the
     // forms have no Cancel button.
     if (defaultButton_ != 0 && LOWORD(wParam) == defaultButton_) {
-      EnumChildWindows(
-          Handle(),
-          [](HWND child, LPARAM id) -> BOOL {
-            if (GetDlgCtrlID(child) != static_cast<int>(id)) return TRUE;
-            SendMessageA(child, BM_CLICK, 0, 0);
-            return FALSE;
-          },
-          defaultButton_);
+      EnumChildWindows(Handle(), PressButtonOfId, defaultButton_);
     }
     return 0;
   }
