@@ -2,13 +2,16 @@
 
 #include "ui/ApplicationTitle.h"
 #include "ui/win32/controls/Events.h"
+#include "ui/win32/controls/Modality.h"
 
 namespace skarvel::ui::win32 {
 namespace {
 
 int RunBox(HWND owner, const std::string& text, const char* title, UINT style) {
   BusyScope busy;
-  // Without an owner the box still holds every window of the program.
+  owner = VisibleOwner(owner);
+  ModalScope modal(owner);
+  // Without an owner, task-modal: the box still holds every window of the program.
   return MessageBoxA(owner, text.c_str(), title, style | MB_SETFOREGROUND | (owner == nullptr ? MB_TASKMODAL : 0));
 }
 

@@ -3,6 +3,10 @@
 // and the handlers the controls reach.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "archive/AppState.h"
 #include "host/Errors.h"
 #include "support/ScratchRegistry.h"
@@ -10,6 +14,7 @@
 #include "support/WadBytes.h"
 #include "support/win32/WindowProbe.h"
 #include "ui/WadUnit.h"
+#include "ui/win32/FolderDialogs.h"
 #include "ui/win32/MainWindow.h"
 
 namespace skarvel::ui::win32 {
@@ -190,6 +195,58 @@ TEST(MainWindowTest, ControlsReachTheirHandlers) {
   EXPECT_EQ(window.LMDFiles().Rows()[0], "a.tex;cars\\;3;0");
   window.LMDButton1().Click();
   EXPECT_EQ(window.ClientSize().cy, 174);
+}
+
+// While the main window's save dialog or a message box is open, the program's
+// other windows, the folder dialogs included, are disabled (Windows disables
+// only the owner), and enabled again once it closes.
+struct ModalProbe {
+  const char* title = "";
+  HWND folderDialog = nullptr;
+  int seenOpen = 0;
+  bool folderDialogEnabled = true;
+};
+ModalProbe probe;
+
+BOOL CALLBACK CloseProbedBox(HWND window, LPARAM) {
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (std::string(name) != "#32770" || test::WindowText(window) != probe.title) return TRUE;
+  ++probe.seenOpen;
+  probe.folderDialogEnabled = IsWindowEnabled(probe.folderDialog) != FALSE;
+  PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  return FALSE;
+}
+
+void CALLBACK LookForTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), CloseProbedBox, 0);
+  if (probe.seenOpen > 0) KillTimer(nullptr, timer);
+}
+
+TEST(MainWindowTest, AModalBoxOrDialogDisablesTheFolderDialogs) {
+  test::TempDir dir;
+  AppState state(test::ScratchRegistry(dir));
+  MainWindow window;
+  TForm1 form(state, window);
+  window.Bind(form);
+  window.SetWindowCaption("Skarvel 3.3");
+  std::unique_ptr<FolderDialog> dialog = CreateSourceFolderDialog(form, window.Handle());
+  window.ShowCentred();
+  ShowFolderDialog(*dialog);
+  const std::pair<const char*, std::function<void()>> opens[] = {
+      {"Skarvel 3.3", [&] { window.ShowMessage("a message"); }},
+      {"Please choose a folder", [&] { window.RunSaveDialog(dir.Native("out.wad"), ""); }},
+  };
+  for (const auto& [title, open] : opens) {
+    SCOPED_TRACE(title);
+    probe = ModalProbe{title, dialog->Window().Handle()};
+    SetTimer(nullptr, 0, 100, LookForTheBox);
+    open();
+    EXPECT_EQ(probe.seenOpen, 1);
+    EXPECT_FALSE(probe.folderDialogEnabled);
+    EXPECT_TRUE(IsWindowEnabled(dialog->Window().Handle()));
+    EXPECT_TRUE(IsWindowEnabled(window.Handle()));
+  }
 }
 
 }  // namespace

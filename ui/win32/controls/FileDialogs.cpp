@@ -4,6 +4,7 @@
 
 #include "ui/FileFilter.h"
 #include "ui/win32/controls/Events.h"
+#include "ui/win32/controls/Modality.h"
 
 namespace skarvel::ui::win32 {
 namespace {
@@ -81,6 +82,7 @@ std::optional<std::string> RunDialog(DialogFunction run, HWND owner, const FileD
     dialog.lCustData = reinterpret_cast<LPARAM>(&proposed);
   }
   BusyScope busy;
+  ModalScope modal(owner);
   if (!run(&dialog)) return proposed.accepted;
   return std::string(name.data());
 }
