@@ -6,7 +6,9 @@
 
 #include <algorithm>
 
+#include "archive/WadUpdate.h"
 #include "e2e/win32/Process.h"
+#include "host/GameFolder.h"
 #include "support/TempDir.h"
 #include "support/WadBytes.h"
 #include "support/win32/WindowProbe.h"
@@ -143,6 +145,33 @@ TEST(SkarvelExeFileTest, CarriesItsIconVersionAndManifest) {
   // so that both see the same files under Program Files.
   EXPECT_EQ(manifest.find("requestedExecutionLevel"), std::string::npos);
   FreeLibrary(image);
+}
+
+// The game's key where the game's 32-bit installer and its players' other tools
+// keep it on 64-bit Windows: "Change GP4 Path" writes it there (read back as
+// "reg query ... /reg:32" reads it, and not in this 64-bit program's own view),
+// and skarvel-cli.exe finds a key written there.
+TEST_F(SkarvelExeTest, TheGameKeyIsWrittenAndReadInThe32BitView) {
+  TempDir dir;
+  const std::string game = dir.Native("gp4");
+  regpath(Registry::Default(), game);
+  char stored[MAX_PATH] = "";
+  DWORD size = sizeof stored;
+  EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Infogrames\\Grand Prix 4\\1.00\\Install Dir", "Directory",
+                         RRF_RT_REG_SZ | RRF_SUBKEY_WOW6432KEY, nullptr, stored, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::string(stored), game);
+  HKEY native = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Infogrames\\Grand Prix 4\\1.00\\Install Dir", 0,
+                          KEY_READ | KEY_WOW64_64KEY, &native),
+            ERROR_SUCCESS);
+
+  ForgetSettings();
+  RecordGameFolder(game);  // as a 32-bit installer writes it
+  WriteNativeFile(game + "\\GP4.exe", "MZ");
+  for (const char* track : TrackNames) WriteNativeFile(game + "\\" + track + ".wad", PackedWad({{"x.tex", "x"}}));
+  WriteNativeFile(dir.Native("src\\x.tex"), "y");
+  EXPECT_EQ(RunCli({"update-tracks", dir.Native("src"), "--dry-run"}, dir.native()), 0);
 }
 
 struct InstallCase {
