@@ -197,6 +197,32 @@ TEST(MainWindowTest, ControlsReachTheirHandlers) {
   EXPECT_EQ(window.ClientSize().cy, 174);
 }
 
+// A click given while an operation runs waits in the queue; it is dropped when
+// the operation ends instead of running afterwards. One given after it counts.
+TEST(MainWindowTest, AClickQueuedDuringAnOperationIsDropped) {
+  test::TempDir dir;
+  AppState state(test::ScratchRegistry(dir));
+  MainWindow window;
+  TForm1 form(state, window);
+  window.Bind(form);
+  window.ShowCentred();
+  const HWND toggle = window.LMDButton1().Handle();
+  const auto click = [toggle] {
+    PostMessageA(toggle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(toggle, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  };
+  const auto pump = [] {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  };
+  form.RunOperation(click);
+  pump();
+  EXPECT_FALSE(form.FilesShown());
+  click();
+  pump();
+  EXPECT_TRUE(form.FilesShown());
+}
+
 // While the main window's save dialog or a message box is open, the program's
 // other windows, the folder dialogs included, are disabled (Windows disables
 // only the owner), and enabled again once it closes.
