@@ -76,7 +76,11 @@ OpenDialogSeen BrowseAndCancel(FileEdit& edit) {
   std::thread reader([&] {
     OpenDialogSeen dialog;
     if (HWND box = test::WaitForBox(GetCurrentProcessId(), 15s)) {
-      dialog.title = test::WindowText(box);
+      // A busy machine may show the dialog's window before its title and
+      // filters are in it.
+      const HWND filled = test::WaitForWindow(
+          [box]() -> HWND { return test::WindowText(box).empty() ? nullptr : box; }, 5s);
+      dialog.title = filled != nullptr ? test::WindowText(box) : std::string();
       // The filter list is the dialog's combo box that lists them (cmb1).
       HWND filters = GetDlgItem(box, 0x470);
       const int count = static_cast<int>(SendMessageA(filters, CB_GETCOUNT, 0, 0));

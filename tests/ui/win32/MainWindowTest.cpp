@@ -231,6 +231,7 @@ struct ModalProbe {
   HWND folderDialog = nullptr;
   int seenOpen = 0;
   bool folderDialogEnabled = true;
+  WPARAM press = IDCANCEL;  // the button the probe presses
 };
 ModalProbe probe;
 
@@ -240,7 +241,7 @@ BOOL CALLBACK CloseProbedBox(HWND window, LPARAM) {
   if (std::string(name) != "#32770" || test::WindowText(window) != probe.title) return TRUE;
   ++probe.seenOpen;
   probe.folderDialogEnabled = IsWindowEnabled(probe.folderDialog) != FALSE;
-  PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  PostMessageA(window, WM_COMMAND, probe.press, 0);
   return FALSE;
 }
 
@@ -273,6 +274,20 @@ TEST(MainWindowTest, AModalBoxOrDialogDisablesTheFolderDialogs) {
     EXPECT_TRUE(IsWindowEnabled(dialog->Window().Handle()));
     EXPECT_TRUE(IsWindowEnabled(window.Handle()));
   }
+}
+
+// The folder of the last extraction, proposed again, is confirmed with one
+// press of the save dialog's button, though it exists: the dialog would open it.
+TEST(MainWindowTest, TheSaveDialogConfirmsAProposedFolderThatExists) {
+  test::TempDir dir;
+  test::WriteNativeFile(dir.Native("out\\cars\\a.tex"), "a");
+  MainWindow window;
+  window.ShowCentred();
+  probe = ModalProbe{"Please choose a folder", window.Handle()};
+  probe.press = IDOK;
+  SetTimer(nullptr, 0, 100, LookForTheBox);
+  EXPECT_EQ(window.RunSaveDialog(dir.Native("out\\cars"), ""), std::optional<std::string>(dir.Native("out\\cars")));
+  EXPECT_EQ(probe.seenOpen, 1);
 }
 
 }  // namespace
