@@ -4,10 +4,11 @@
 #include <windows.h>
 
 #include "app/CommandLine.h"
+#include "host/platform/win32/CodePage.h"
 #else
 #include "host/Encoding.h"
-#include "host/Errors.h"
 #endif
+#include "host/Errors.h"
 
 namespace skarvel::app {
 
@@ -33,19 +34,26 @@ void NameFilesWithBackslashes(std::vector<std::string>& words) {
 
 std::vector<std::string> ProgramArguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv,
                                           [[maybe_unused]] std::string* loneWordRefusal) {
-  std::vector<std::string> words;
+  // The words as given, in a form that holds every character.
 #ifdef _WIN32
-  const std::vector<std::string> all = SplitCommandLine(GetCommandLineA());
-  words.assign(all.begin() + (all.empty() ? 0 : 1), all.end());
+  // Read in UTF-16 and split in UTF-8, whose multi-byte characters hold no
+  // blank and no quote: the ANSI command line would have put a look-alike in
+  // place of a letter the code page cannot hold ("A" for a Latin A with macron).
+  std::vector<std::string> given = SplitCommandLine(Utf8FromWide(GetCommandLineW()));
+  if (!given.empty()) given.erase(given.begin());
+  const auto internal = [](const std::string& word) { return CheckedAnsiFromWide(WideFromUtf8(word)); };
 #else
+  std::vector<std::string> given(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+  const auto internal = [](const std::string& word) { return FromDisplayText(word); };
+#endif
+  std::vector<std::string> words;
   try {
-    for (int i = 1; i < argc; ++i) words.push_back(FromDisplayText(argv[i]));
+    for (const std::string& word : given) words.push_back(internal(word));
   } catch (const Error& error) {
-    if (argc != 2 || loneWordRefusal == nullptr) throw;
+    if (given.size() != 1 || loneWordRefusal == nullptr) throw;
     *loneWordRefusal = error.what();
     words.clear();
   }
-#endif
   NameFilesWithBackslashes(words);
   return words;
 }

@@ -16,13 +16,13 @@ std::string IoError::TextFor(int code) {
     case 4:
       return "Trop de fichiers ouverts";
     case 5:
-      return "Acc\xE8s au fichier refus\xE9";
+      return runtime_text::kAccessDenied;
     case 100:
-      return "Lecture au-del\xE0 de la fin de fichier";
+      return runtime_text::kReadPastEnd;
     case 101:
       return "Disque plein";
     case 106:
-      return "Saisie num\xE9rique incorrecte";
+      return runtime_text::kBadNumber;
     default:
       return "Erreur E/S " + std::to_string(code);
   }

@@ -7,6 +7,21 @@
 
 namespace skarvel {
 
+// The runtime's texts that hold letters beyond ASCII, as the runtime wrote
+// them: in Windows-1252, whatever the system's code page. What shows a text
+// converts these from that code page and the rest (the program's English, and
+// the names and paths in it) from the system's own.
+namespace runtime_text {
+inline constexpr char kAccessDenied[] = "Acc\xE8s au fichier refus\xE9";
+inline constexpr char kReadPastEnd[] = "Lecture au-del\xE0 de la fin de fichier";
+inline constexpr char kBadNumber[] = "Saisie num\xE9rique incorrecte";
+inline constexpr char kWrongType[] = "Type de donn\xE9" "es incorrect pour";
+inline constexpr char kWriteFailed[] = "Echec \xE0 la d\xE9" "finition des donn\xE9" "es pour";
+inline constexpr char kOutOfMemory[] = "M\xE9moire insuffisante";
+inline constexpr const char* kBeyondAscii[] = {kAccessDenied, kReadPastEnd, kBadNumber,
+                                               kWrongType,    kWriteFailed, kOutOfMemory};
+}  // namespace runtime_text
+
 // Base of every error the program raises itself; what() is the text to show.
 class Error : public std::runtime_error {
  public:

@@ -21,13 +21,13 @@ std::string RegistryValueText(const std::string& name, const RegistryValue& valu
   // reports a size of zero without data to check.
   if (value.data.empty()) return {};
   if (value.type != kRegSz && value.type != kRegExpandSz) {
-    throw RegistryError("Type de donn\xE9" "es incorrect pour '" + name + "'");
+    throw RegistryError(std::string(runtime_text::kWrongType) + " '" + name + "'");
   }
   return value.data.substr(0, value.data.find('\0'));
 }
 
 std::string RegistryWriteRefusedText(const std::string& name) {
-  return "Echec \xE0 la d\xE9" "finition des donn\xE9" "es pour '" + name + "'";
+  return std::string(runtime_text::kWriteFailed) + " '" + name + "'";
 }
 
 std::string RegistryKey::ReadString(const std::string& name, const std::string& defaultText) const {

@@ -18,7 +18,7 @@ namespace skarvel::ui {
 
 std::string ErrorBoxText(const std::exception& error) {
   // The runtime's own words when memory runs out; every other error carries its text.
-  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return "M\xE9moire insuffisante";
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return runtime_text::kOutOfMemory;
   return error.what();
 }
 

@@ -25,15 +25,18 @@ std::string ProgramFile() {
 
 int RunSkarvel(int argc, char** argv) {
   std::vector<std::string> words;
+  std::string unreadableLoneWord;
   try {
-    words = skarvel::app::ProgramArguments(argc, argv);
+    words = skarvel::app::ProgramArguments(argc, argv, &unreadableLoneWord);
   } catch (const skarvel::Error& error) {
+    // A package's command line with a word the code page cannot hold: nothing
+    // is installed under a look-alike name.
     skarvel::ui::win32::ShowApplicationErrorBox(nullptr, error.what());
     return 1;
   }
   skarvel::AppState state(skarvel::Registry::Default());
   skarvel::ui::win32::Win32Desktop desktop(state);
-  return skarvel::app::RunProgram(words, state, desktop, ProgramFile());
+  return skarvel::app::RunProgram(words, state, desktop, ProgramFile(), unreadableLoneWord);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ui/win32/MessageBoxes.h"
 
+#include "host/platform/win32/CodePage.h"
 #include "ui/ApplicationTitle.h"
 #include "ui/win32/controls/Events.h"
 #include "ui/win32/controls/Modality.h"
@@ -12,7 +13,10 @@ int RunBox(HWND owner, const std::string& text, const char* title, UINT style) {
   owner = VisibleOwner(owner);
   ModalScope modal(owner);
   // Without an owner, task-modal: the box still holds every window of the program.
-  return MessageBoxA(owner, text.c_str(), title, style | MB_SETFOREGROUND | (owner == nullptr ? MB_TASKMODAL : 0));
+  // Converted by the program itself, so that the runtime's French reads right
+  // whatever the system's code page.
+  return MessageBoxW(owner, WideFromProgramText(text).c_str(), WideFromProgramText(title).c_str(),
+                     style | MB_SETFOREGROUND | (owner == nullptr ? MB_TASKMODAL : 0));
 }
 
 // The runtime captions its buttons in French whatever the system's language:
@@ -22,8 +26,8 @@ HHOOK captionHook = nullptr;
 LRESULT CALLBACK RenameButtons(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE) {
     auto box = reinterpret_cast<HWND>(wParam);
-    SetDlgItemTextA(box, IDOK, "&Oui");
-    SetDlgItemTextA(box, IDCANCEL, "Annuler");
+    SetDlgItemTextW(box, IDOK, L"&Oui");
+    SetDlgItemTextW(box, IDCANCEL, L"Annuler");
     UnhookWindowsHookEx(captionHook);
     captionHook = nullptr;
     return 0;

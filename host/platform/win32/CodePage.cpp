@@ -2,6 +2,8 @@
 
 #include "host/platform/win32/Windows.h"
 
+#include "host/Errors.h"
+
 namespace skarvel {
 namespace {
 
@@ -17,6 +19,40 @@ std::wstring WideFromAnsi(std::string_view text) {
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), Length(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), Length(text.size()), wide.data(), length);
+  return wide;
+}
+
+namespace {
+
+std::wstring WideFrom(UINT codePage, std::string_view text) {
+  if (text.empty()) return {};
+  const int length = MultiByteToWideChar(codePage, 0, text.data(), Length(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), Length(text.size()), wide.data(), length);
+  return wide;
+}
+
+}  // namespace
+
+std::wstring WideFromProgramText(std::string_view text) {
+  std::wstring wide;
+  std::size_t done = 0;
+  while (done < text.size()) {
+    // The runtime text that starts first from here, if any.
+    std::size_t at = std::string_view::npos;
+    std::string_view found;
+    for (const char* phrase : runtime_text::kBeyondAscii) {
+      const std::size_t where = text.find(phrase, done);
+      if (where < at) {
+        at = where;
+        found = phrase;
+      }
+    }
+    wide += WideFromAnsi(text.substr(done, at == std::string_view::npos ? std::string_view::npos : at - done));
+    if (at == std::string_view::npos) break;
+    wide += WideFrom(1252, found);
+    done = at + found.size();
+  }
   return wide;
 }
 
@@ -44,5 +80,27 @@ std::string AnsiFromWideLossy(std::wstring_view text) {
   WideCharToMultiByte(CP_ACP, flags, text.data(), Length(text.size()), ansi.data(), length, nullptr, nullptr);
   return ansi;
 }
+
+std::string CannotHoldText(std::wstring_view name) {
+  return "The name \"" + AnsiFromWideLossy(name) + "\" has characters that the system's code page (" +
+         std::to_string(GetACP()) + ") cannot hold (shown as \"?\"), so it cannot be used: the program would take "
+                                    "it for another name.";
+}
+
+std::string CheckedAnsiFromWide(std::wstring_view text) {
+  std::optional<std::string> ansi = AnsiFromWide(text);
+  if (!ansi) throw RefusedError(CannotHoldText(text));
+  return std::move(*ansi);
+}
+
+std::string Utf8FromWide(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), Length(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), Length(text.size()), utf8.data(), length, nullptr, nullptr);
+  return utf8;
+}
+
+std::wstring WideFromUtf8(std::string_view text) { return WideFrom(CP_UTF8, text); }
 
 }  // namespace skarvel

@@ -1,5 +1,7 @@
 #include "ui/win32/controls/Control.h"
 
+#include "host/platform/win32/CodePage.h"
+
 #include <vector>
 
 namespace skarvel::ui::win32 {
@@ -74,10 +76,14 @@ Control::~Control() {
 
 int Control::Id() const { return GetDlgCtrlID(hwnd_); }
 
+// Unicode windows: an edit of the code page would put a look-alike in place of
+// a pasted letter that the code page cannot hold, and a label would show the
+// runtime's French in the wrong code page. The program converts at this edge.
 void Control::CreateChild(const char* className, const std::string& text, DWORD style, DWORD exStyle, HWND parent,
                           const Rect& place) {
-  HWND hwnd = CreateWindowExA(exStyle, className, text.c_str(), style | WS_CHILD, Scaled(place.left), Scaled(place.top),
-                              Scaled(place.width), Scaled(place.height), parent,
+  const std::wstring wideClass(className, className + std::char_traits<char>::length(className));
+  HWND hwnd = CreateWindowExW(exStyle, wideClass.c_str(), WideFromProgramText(text).c_str(), style | WS_CHILD,
+                              Scaled(place.left), Scaled(place.top), Scaled(place.width), Scaled(place.height), parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(NewControlId())), GetModuleHandleA(nullptr),
                               nullptr);
   Attach(hwnd);
@@ -107,14 +113,17 @@ Rect Control::Placement() const {
   return {Unscaled(rect.left), Unscaled(rect.top), Unscaled(rect.right - rect.left), Unscaled(rect.bottom - rect.top)};
 }
 
-std::string Control::Text() const {
-  const int length = GetWindowTextLengthA(hwnd_);
-  std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
-  const int copied = GetWindowTextA(hwnd_, buffer.data(), length + 1);
-  return std::string(buffer.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
+std::wstring Control::WideText() const {
+  const int length = GetWindowTextLengthW(hwnd_);
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd_, buffer.data(), length + 1);
+  buffer.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return buffer;
 }
 
-void Control::SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
+std::string Control::Text() const { return CheckedAnsiFromWide(WideText()); }
+
+void Control::SetText(const std::string& text) { SetWindowTextW(hwnd_, WideFromProgramText(text).c_str()); }
 
 void Control::SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
 

@@ -45,7 +45,11 @@ class Control {
   void Place(const Rect& place);
   // The place in the parent's client area, at 96 dots per inch.
   Rect Placement() const;
+  // The text in the code page; one that the code page cannot hold exactly (a
+  // letter pasted into an edit) is refused with RefusedError, never taken for
+  // a look-alike.
   std::string Text() const;
+  std::wstring WideText() const;
   void SetText(const std::string& text);
   void SetVisible(bool visible);
   // Whether the control itself is shown, whether or not its window is.

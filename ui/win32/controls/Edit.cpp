@@ -1,5 +1,6 @@
 #include "ui/win32/controls/Edit.h"
 
+#include "host/platform/win32/CodePage.h"
 #include "ui/win32/controls/Events.h"
 
 namespace skarvel::ui::win32 {
@@ -10,7 +11,7 @@ void Edit::Create(HWND parent, const Rect& place) {
 
 void Edit::SetText(const std::string& text) {
   // The system's edit reports a change for every text it is given.
-  if (Text() == text) return;
+  if (WideText() == WideFromProgramText(text)) return;
   Control::SetText(text);
 }
 

@@ -22,6 +22,10 @@ void TreeView::Create(HWND parent, const Rect& place) {
   CreateChild(WC_TREEVIEWA, "",
               WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
               WS_EX_CLIENTEDGE, parent, place);
+  // Its notifications in UTF-16, whatever its parent asks for: a renamed
+  // label would otherwise come back converted by the tree, a look-alike in
+  // place of a letter the code page cannot hold.
+  TreeView_SetUnicodeFormat(Handle(), TRUE);
   SetWindowSubclass(Handle(), Procedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -163,38 +167,37 @@ HWND TreeView::LabelEditor() const { return TreeView_GetEditControl(Handle()); }
 bool TreeView::OnNotification(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
   if (message != WM_NOTIFY) return false;
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-  const auto* change = reinterpret_cast<const NMTREEVIEWA*>(lParam);
+  const auto* change = reinterpret_cast<const NMTREEVIEWW*>(lParam);
   result = 0;
-  // The program's containers ask for the code page's notifications (NFR_ANSI).
   switch (header->code) {
-    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW:
       if ((change->action & TVE_EXPAND) != 0 && onExpanding) {
         RunHandler([&] { onExpanding(change->itemNew.hItem); });
       }
       return true;
-    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
       if (onSelectionChanged) RunHandler([&] { onSelectionChanged(change->itemNew.hItem); });
       return true;
-    case TVN_DELETEITEMA:
+    case TVN_DELETEITEMW:
       if (onDeleteItem) onDeleteItem(change->itemOld.hItem, change->itemOld.lParam);
       return true;
-    case TVN_BEGINLABELEDITA: {
-      const auto* edit = reinterpret_cast<const NMTVDISPINFOA*>(lParam);
+    case TVN_BEGINLABELEDITW: {
+      const auto* edit = reinterpret_cast<const NMTVDISPINFOW*>(lParam);
       bool allowed = !onBeginLabelEdit;
       if (onBeginLabelEdit) RunHandler([&] { allowed = onBeginLabelEdit(edit->item.hItem); });
       result = allowed ? FALSE : TRUE;
       editing_ = allowed;
       return true;
     }
-    case TVN_ENDLABELEDITA: {
-      const auto* edit = reinterpret_cast<const NMTVDISPINFOA*>(lParam);
+    case TVN_ENDLABELEDITW: {
+      const auto* edit = reinterpret_cast<const NMTVDISPINFOW*>(lParam);
       bool keep = false;
       // Wine's tree reports the end twice, the second time with the text typed
       // even when the edit was dropped: its editor, on its way out, loses the focus.
       if (!editing_) return true;
       editing_ = false;
       if (onEndLabelEdit) {
-        std::optional<std::string> text;
+        std::optional<std::wstring> text;
         if (edit->item.pszText != nullptr) text = edit->item.pszText;
         RunHandler([&] { keep = onEndLabelEdit(edit->item.hItem, text); });
       }

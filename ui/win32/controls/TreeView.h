@@ -76,10 +76,11 @@ class TreeView : public Control {
   std::function<void(HTREEITEM)> onSelectionChanged;
   // Return false to refuse the edit.
   std::function<bool(HTREEITEM)> onBeginLabelEdit;
-  // The edit ends: text is what was typed, nullopt when the edit was dropped.
+  // The edit ends: text is what was typed (UTF-16, as typed), nullopt when the
+  // edit was dropped.
   // Return true to keep the text as the label (the handler may also set the
   // label itself and return false).
-  std::function<bool(HTREEITEM, const std::optional<std::string>& text)> onEndLabelEdit;
+  std::function<bool(HTREEITEM, const std::optional<std::wstring>& text)> onEndLabelEdit;
   // The item goes: its data is the owner's to free. Not run through
   // RunHandler, as the tree deletes items while it goes as well.
   std::function<void(HTREEITEM, LPARAM)> onDeleteItem;

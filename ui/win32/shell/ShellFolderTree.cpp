@@ -20,7 +20,7 @@ void ShellFolderTree::Create(HWND parent, const Rect& place, bool autoRefresh) {
   };
   tree_.onDeleteItem = [this](HTREEITEM item, LPARAM) { nodes_.erase(item); };
   tree_.onBeginLabelEdit = [this](HTREEITEM item) { return BeginRename(item); };
-  tree_.onEndLabelEdit = [this](HTREEITEM item, const std::optional<std::string>& name) {
+  tree_.onEndLabelEdit = [this](HTREEITEM item, const std::optional<std::wstring>& name) {
     return EndRename(item, name);
   };
   tree_.onContextMenu = [this](HTREEITEM item, POINT screen) { ShowContextMenu(item, screen); };

@@ -56,7 +56,7 @@ class ShellFolderTree {
   void UpdateKeptChild(HTREEITEM item, IShellFolder& folder, PCUITEMID_CHILD child);
 
   bool BeginRename(HTREEITEM item);
-  bool EndRename(HTREEITEM item, const std::optional<std::string>& name);
+  bool EndRename(HTREEITEM item, const std::optional<std::wstring>& name);
   void Rebase(HTREEITEM item, PCIDLIST_ABSOLUTE from, PCIDLIST_ABSOLUTE to);
   // The shell's order of two items' nodes in the folder that holds both.
   static int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM folder);

@@ -19,16 +19,14 @@ bool ShellFolderTree::BeginRename(HTREEITEM item) {
   PCUITEMID_CHILD last = nullptr;
   ComPtr<IShellFolder> parent = ParentOf(list, last);
   if (parent == nullptr || AttributesOf(*parent.Get(), last, SFGAO_CANRENAME) == 0) return false;
-  // The edit holds the code page's text: a name it cannot hold would come back
-  // as another name.
-  const std::optional<std::string> name = AnsiFromWide(NameOf(*parent.Get(), last, kEditingName));
-  if (!name || name->empty()) return false;
-  SetWindowTextA(tree_.LabelEditor(), name->c_str());
+  const std::wstring name = NameOf(*parent.Get(), last, kEditingName);
+  if (name.empty()) return false;
+  SetWindowTextW(tree_.LabelEditor(), name.c_str());
   editing_.emplace();
   return true;
 }
 
-bool ShellFolderTree::EndRename(HTREEITEM item, const std::optional<std::string>& name) {
+bool ShellFolderTree::EndRename(HTREEITEM item, const std::optional<std::wstring>& name) {
   // Whatever happens below, the edit is over; a refresh that waited for it may
   // come (it is posted, so it runs after this).
   struct EndOfEdit {
@@ -38,12 +36,15 @@ bool ShellFolderTree::EndRename(HTREEITEM item, const std::optional<std::string>
   Node* node = NodeOf(item);
   const Node* parentNode = NodeOf(tree_.Parent(item));
   if (!name || name->empty() || node == nullptr || parentNode == nullptr) return false;
+  // A name that the code page cannot hold names a folder the program could not
+  // reach: refused, with the reason in the error box, the label as it was.
+  CheckedAnsiFromWide(*name);
   PCUITEMID_CHILD last = nullptr;
   ComPtr<IShellFolder> parent = ParentOf(node->absolute.get(), last);
   if (parent == nullptr) return false;
   PITEMID_CHILD renamed = nullptr;
   // The shell tells the user itself why it refuses; the label stays as it was.
-  if (FAILED(parent->SetNameOf(tree_.Handle(), last, WideFromAnsi(*name).c_str(), kEditingName, &renamed)) ||
+  if (FAILED(parent->SetNameOf(tree_.Handle(), last, name->c_str(), kEditingName, &renamed)) ||
       renamed == nullptr) {
     return false;
   }
