@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/platform/win32/CodePage.h"
 #include "support/TempDir.h"
 
 namespace skarvel::app {
@@ -23,7 +24,11 @@ const bool kWordPrinter = [] {
   const DWORD length = GetEnvironmentVariableA(kWordsFileVariable, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
   std::ofstream out(path, std::ios::binary);
-  for (const std::string& word : ProgramArguments(0, nullptr)) out << word << '\n';
+  try {
+    for (const std::string& word : ProgramArguments(0, nullptr)) out << word << '\n';
+  } catch (const std::exception&) {
+    out << "(refused)\n";
+  }
   out.close();
   ExitProcess(0);
 }();
@@ -32,14 +37,16 @@ std::vector<std::string> WordsOfACopyStartedWith(const std::string& tail, const 
   char self[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
   EXPECT_TRUE(length > 0 && length < MAX_PATH);
-  std::string commandLine = "\"" + std::string(self, length) + "\" " + tail;
+  // Started through the wide function: the tail (UTF-8 here) may hold letters
+  // that the code page cannot.
+  std::wstring commandLine = L"\"" + WideFromAnsi(std::string(self, length)) + L"\" " + WideFromUtf8(tail);
   const std::string wordsFile = dir.Native("words.txt");
   SetEnvironmentVariableA(kWordsFileVariable, wordsFile.c_str());
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  const BOOL started =
-      CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  const BOOL started = CreateProcessW(WideFromAnsi(self).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                      nullptr, nullptr, &startup, &process);
   SetEnvironmentVariableA(kWordsFileVariable, nullptr);
   EXPECT_TRUE(started) << GetLastError();
   if (!started) return {};
@@ -64,6 +71,8 @@ TEST(ProgramArguments, APackagesCommandLineArrivesAsTheRuntimeSplitsIt) {
       // Only the words that name files take "/" for "\".
       {R"(/1wad data/cars.wad sub/x /Start)", {R"(/1wad)", R"(data\cars.wad)", R"(sub\x)", R"(/Start)"}},
       {R"(C:/mods/cars.wad)", {R"(C:\mods\cars.wad)"}},
+      // A letter the code page cannot hold is refused, not read as "A".
+      {"\\1wad \xC4\x80monza2001.wad", {"(refused)"}},
       {R"("C:\a b\\" x)", {R"(C:\a b\\)", "x"}},
   };
   for (const Case& c : cases) {

@@ -8,6 +8,7 @@
 
 #include <shlobj.h>
 
+#include "host/Errors.h"
 #include "support/TempDir.h"
 #include "support/win32/WindowProbe.h"
 #include "ui/win32/MainWindow.h"
@@ -122,4 +123,14 @@ TEST(FileEditTest, TheBrowseButtonOpensTheEditsDialogAndReportsEvenWhenCancelled
 }
 
 }  // namespace
+// Text that comes into an edit (typed or pasted) reaches the program with a
+// check: a letter the code page cannot hold is refused, never read as a look-alike.
+TEST(FileEditTest, ATextTheCodePageCannotHoldIsRefusedNotTakenForALookAlike) {
+  MainWindow window;
+  SetWindowTextW(window.LMDFile2().TextEdit().Handle(), L"C:\\GP4\\\u0100monza2001.wad");
+  EXPECT_THROW(window.ArchiveText(), RefusedError);
+  SetWindowTextW(window.LMDFile2().TextEdit().Handle(), L"C:\\GP4\\monza2001.wad");
+  EXPECT_EQ(window.ArchiveText(), "C:\\GP4\\monza2001.wad");
+}
+
 }  // namespace skarvel::ui::win32

@@ -13,6 +13,7 @@
 #include "host/platform/win32/CodePage.h"
 #include "support/TempDir.h"
 #include "ui/win32/controls/Container.h"
+#include "ui/win32/controls/Events.h"
 
 namespace skarvel::test {
 namespace {
@@ -203,6 +204,31 @@ TEST(FolderTree, EditingALabelRenamesTheFolderOnDisk) {
     view.Select(ChildLabelled(host.tree, item, L"inner"));
     EXPECT_EQ(host.tree.SelectedFolder(), after + "\\inner");
   }
+}
+
+// A name typed with a letter that the code page cannot hold reaches the
+// program as typed and is refused, never renamed to a look-alike ("Amonza").
+TEST(FolderTreeRename, ANameTheCodePageCannotHoldIsRefused) {
+  TempDir dir;
+  MakeFolder(dir.Native("old"));
+  TreeInForm host;
+  auto& view = host.tree.View();
+  HTREEITEM item = ExpandTo(host.tree, dir.Native("old"));
+  ASSERT_NE(item, nullptr);
+  view.Select(item);
+  std::string refusal;
+  ui::win32::SetUnhandledErrorSink([&refusal](const std::exception& error) { refusal = error.what(); });
+
+  view.EditLabel(item);
+  ASSERT_TRUE(view.IsEditingLabel());
+  SetWindowTextW(view.LabelEditor(), L"\u0100monza");
+  view.EndLabelEdit(true);
+  ui::win32::SetUnhandledErrorSink(nullptr);
+
+  EXPECT_TRUE(FolderExists(dir.Native("old")));
+  EXPECT_FALSE(FolderExists(dir.Native("Amonza")));
+  EXPECT_EQ(view.Label(item), L"old");
+  EXPECT_NE(refusal.find("code page"), std::string::npos) << refusal;
 }
 
 
