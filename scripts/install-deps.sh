@@ -12,7 +12,7 @@ set -euo pipefail
 # and counts them for the benchmarks.
 packages=(build-essential cmake ninja-build libgtest-dev clang libclang-rt-14-dev llvm strace
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra
-  xvfb xauth xdotool imagemagick dbus-x11 at-spi2-core python3-pyatspi
+  xvfb xauth xdotool imagemagick dbus-x11 at-spi2-core python3-pyatspi locales
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine64 fonts-wine)
 
 missing=()
