@@ -3,7 +3,7 @@
 namespace skarvel::ui::win32 {
 
 FolderDialog::FolderDialog(const std::string& caption, int clientWidth, int clientHeight, HWND owner) {
-  form_.Create(caption, clientWidth, clientHeight, WS_EX_TOPMOST, owner);
+  form_.CreateOwnedTool(caption, clientWidth, clientHeight, WS_EX_TOPMOST, owner);
 }
 
 FolderDialog::~FolderDialog() { form_.Destroy(); }
@@ -20,6 +20,7 @@ void FolderDialog::CreateOk(HWND parent, const Rect& place) {
 void FolderDialog::Show() {
   HWND window = form_.Handle();
   if (!form_.IsVisible()) {
+    tree_.StartWatching();
     form_.ShowCentred();
     // The first time: a form gives the focus back where it was afterwards.
     if (!IsChild(window, GetFocus())) SetFocus(tree_.View().Handle());
@@ -29,6 +30,9 @@ void FolderDialog::Show() {
   SetActiveWindow(window);
 }
 
-void FolderDialog::Close() { form_.SetVisible(false); }
+void FolderDialog::Close() {
+  form_.SetVisible(false);
+  tree_.StopWatching();
+}
 
 }  // namespace skarvel::ui::win32

@@ -22,32 +22,39 @@ std::string ClassNameOf(HWND window) {
   return std::string(name, static_cast<std::size_t>(length > 0 ? length : 0));
 }
 
+namespace {
+
+// Callbacks of the system's calling convention, which a lambda does not have
+// on 32-bit Windows.
+BOOL CALLBACK AddWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+struct ProcessSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK AddVisibleWindowOfProcess(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ProcessSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> Descendants(HWND window) {
   std::vector<HWND> found;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(window, AddWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
 std::vector<HWND> TopLevelWindows(DWORD processId) {
-  struct Search {
-    DWORD processId;
-    std::vector<HWND> found;
-  } search{processId, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == search->processId && IsWindowVisible(window)) search->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ProcessSearch search{processId, {}};
+  EnumWindows(AddVisibleWindowOfProcess, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

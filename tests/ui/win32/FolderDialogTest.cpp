@@ -100,6 +100,7 @@ TEST(FolderDialogLayout, ControlsSitWhereTheLayoutPutsThemBeforeAndAfterAResize)
 
     EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "stays on top";
     EXPECT_NE(GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME, 0) << "sizeable";
+    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0) << "a close box only";
     EXPECT_EQ(GetWindow(window, GW_OWNER), owner.Handle());
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(tree, WM_GETFONT, 0, 0)), ui::win32::ProgramFont());
     EXPECT_EQ(GetNextDlgTabItem(window, tree, FALSE), ok) << "the tree, then OK";
@@ -128,7 +129,7 @@ TEST(FolderDialogKeys, EnterPressesOkUnlessALabelIsBeingEditedAndEscapeDoesNothi
     HTREEITEM folder = ExpandTo(dialog->Tree(), dir.Native("folder"));
     ASSERT_NE(folder, nullptr);
     view.Select(folder);
-    view.EditLabel(folder);
+    PressKey(VK_F2);  // renames, as in Explorer
     ASSERT_TRUE(view.IsEditingLabel());
     PressKey(VK_RETURN);
     EXPECT_FALSE(view.IsEditingLabel()) << "Enter ends the edit";

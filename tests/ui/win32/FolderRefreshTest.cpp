@@ -89,5 +89,30 @@ TEST(FolderRefresh, AFolderThatAppearsOnDiskShowsBetweenEventsOfTheSourceDialog)
   }
 }
 
+// While "Select Files..." is hidden nothing is watched (a watched folder is
+// held open, which keeps the user from removing a USB stick); shown again, it
+// reads the selected folder anew and watches it.
+TEST(FolderRefresh, AHiddenDialogWatchesNothingAndReadsTheFolderAgainWhenShown) {
+  TempDir dir;
+  ui::win32::SourceFolderDialog dialog(nullptr);
+  dialog.Show();
+  ShellFolderTree& tree = dialog.Tree();
+  HTREEITEM folder = ExpandTo(tree, dir.native());
+  ASSERT_NE(folder, nullptr);
+  tree.View().Expand(folder);
+  tree.View().Select(folder);
+  EXPECT_EQ(tree.WatchedFolder(), WideFromAnsi(dir.native()));
+
+  dialog.Close();
+  EXPECT_EQ(tree.WatchedFolder(), L"");
+  ASSERT_TRUE(CreateDirectoryA(dir.Native("meanwhile").c_str(), nullptr));
+  PumpFor(kQuietMilliseconds);
+  EXPECT_EQ(ChildLabelled(tree, folder, L"meanwhile"), nullptr);
+
+  dialog.Show();
+  EXPECT_NE(ChildLabelled(tree, folder, L"meanwhile"), nullptr);
+  EXPECT_EQ(tree.WatchedFolder(), WideFromAnsi(dir.native()));
+}
+
 }  // namespace
 }  // namespace skarvel::test

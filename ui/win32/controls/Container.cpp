@@ -88,9 +88,18 @@ LRESULT Panel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Form::Create(const std::string& caption, int clientWidth, int clientHeight, DWORD exStyle, HWND owner) {
+  CreateWithStyle(caption, clientWidth, clientHeight, kFormStyle, exStyle, owner);
+}
+
+void Form::CreateOwnedTool(const std::string& caption, int clientWidth, int clientHeight, DWORD exStyle, HWND owner) {
+  CreateWithStyle(caption, clientWidth, clientHeight, kFormStyle & ~(WS_MINIMIZEBOX | WS_MAXIMIZEBOX), exStyle, owner);
+}
+
+void Form::CreateWithStyle(const std::string& caption, int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
+                           HWND owner) {
   RECT outer{0, 0, Scaled(clientWidth), Scaled(clientHeight)};
-  AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle | exStyle);
-  CreateOwn("SkarvelForm", caption, kFormStyle, kFormExStyle | exStyle, owner, CW_USEDEFAULT, CW_USEDEFAULT,
+  AdjustWindowRectEx(&outer, style, FALSE, kFormExStyle | exStyle);
+  CreateOwn("SkarvelForm", caption, style, kFormExStyle | exStyle, owner, CW_USEDEFAULT, CW_USEDEFAULT,
             outer.right - outer.left, outer.bottom - outer.top);
 }
 
@@ -120,8 +129,15 @@ void Form::SetClientLimits(int minWidth, int minHeight, int maxWidth, int maxHei
 }
 
 void Form::ShowCentred() {
+  HWND owner = GetWindow(Handle(), GW_OWNER);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
   RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  if (GetMonitorInfoA(MonitorFromWindow(owner != nullptr ? owner : Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    work = monitor.rcWork;
+  } else {
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  }
   RECT outer{};
   GetWindowRect(Handle(), &outer);
   const int width = outer.right - outer.left;

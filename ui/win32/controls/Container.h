@@ -47,6 +47,9 @@ class Form : public OwnWindow {
   // clientWidth and clientHeight at 96 dots per inch; exStyle adds for
   // instance WS_EX_TOPMOST.
   void Create(const std::string& caption, int clientWidth, int clientHeight, DWORD exStyle = 0, HWND owner = nullptr);
+  // A form owned by another, sizeable, with only a close box: minimising or
+  // maximising a window that belongs to the main window makes no sense.
+  void CreateOwnedTool(const std::string& caption, int clientWidth, int clientHeight, DWORD exStyle, HWND owner);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // The outer size that gives a client area of the size given (96 dots per inch).
@@ -56,6 +59,8 @@ class Form : public OwnWindow {
   // The bounds a user can drag the client area to; 0 for no bound.
   void SetClientLimits(int minWidth, int minHeight, int maxWidth, int maxHeight);
   // Shows the window centred on the screen's work area and activates it.
+  // Centred on the work area of the screen that holds its owner (or, without
+  // one, itself), so that a dialog opens where the main window is.
   void ShowCentred();
   // The button that Enter presses while the form is active (its identifier).
   void SetDefaultButton(int controlId) { defaultButton_ = controlId; }
@@ -64,6 +69,9 @@ class Form : public OwnWindow {
   std::function<void()> onResize;  // after the client area changed size
 
  private:
+  void CreateWithStyle(const std::string& caption, int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
+                       HWND owner);
+
   int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
   int defaultButton_ = 0;
   HWND focusOnDeactivate_ = nullptr;

@@ -237,6 +237,13 @@ LRESULT CALLBACK TreeView::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPA
       // A right click reaches here too: the tree sends it when nothing takes
       // its NM_RCLICK.
       return tree->ContextMenu(lParam);
+    case WM_KEYDOWN:
+      // F2 renames, as in Explorer; the tree itself knows no key for it.
+      if (wParam == VK_F2 && tree->Selected() != nullptr && (GetWindowLongA(hwnd, GWL_STYLE) & TVS_EDITLABELS) != 0) {
+        tree->EditLabel(tree->Selected());
+        return 0;
+      }
+      break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, Procedure, kSubclassId);
       break;

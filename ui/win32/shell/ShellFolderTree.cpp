@@ -29,7 +29,9 @@ void ShellFolderTree::Create(HWND parent, const Rect& place, bool autoRefresh) {
   };
   if (autoRefresh) {
     watcher_ = std::make_unique<FolderChangeWatcher>(tree_.Handle(), kFolderChangedMessage);
-    tree_.onSelectionChanged = [this](HTREEITEM) { WatchSelected(); };
+    tree_.onSelectionChanged = [this](HTREEITEM) {
+      if (watching_) WatchSelected();
+    };
   }
 
   ComPtr<IShellFolder> desktop = DesktopFolder();

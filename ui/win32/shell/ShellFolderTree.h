@@ -37,6 +37,12 @@ class ShellFolderTree {
   void Refresh(HTREEITEM item);
   // The folder whose changes the tree is watching; empty when none.
   std::wstring WatchedFolder() const;
+  // With the automatic refresh, the watch runs only while the tree is shown: a
+  // watched folder is held open, which would keep the user from removing a USB
+  // stick or renaming its parents while the dialog is hidden. On starting, the
+  // selected folder is read again, as it may have changed meanwhile.
+  void StartWatching();
+  void StopWatching();
 
  private:
   // The watcher's message to the tree; wParam kFromIdle when it comes again
@@ -70,6 +76,7 @@ class ShellFolderTree {
   std::unordered_map<HTREEITEM, std::unique_ptr<Node>> nodes_;
   ShellContextMenu contextMenu_;
   std::unique_ptr<FolderChangeWatcher> watcher_;  // only with the automatic refresh
+  bool watching_ = false;
   // A refresh waits for the program to be idle.
   bool refreshDeferred_ = false;
   // An in-place edit is a handler's work until it ends: no refresh deletes the

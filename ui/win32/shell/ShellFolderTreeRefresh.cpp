@@ -12,6 +12,19 @@ void ShellFolderTree::WatchSelected() {
   watcher_->Watch(selected == nullptr ? std::wstring() : FileSystemPath(selected));
 }
 
+void ShellFolderTree::StartWatching() {
+  if (watcher_ == nullptr || watching_) return;
+  watching_ = true;
+  if (HTREEITEM selected = tree_.Selected()) Refresh(selected);
+  WatchSelected();
+}
+
+void ShellFolderTree::StopWatching() {
+  if (watcher_ == nullptr || !watching_) return;
+  watching_ = false;
+  watcher_->Watch(std::wstring());
+}
+
 std::wstring ShellFolderTree::WatchedFolder() const { return watcher_ == nullptr ? std::wstring() : watcher_->Folder(); }
 
 void ShellFolderTree::OnFolderChanged(bool fromIdle) {

@@ -55,7 +55,7 @@ bool ShellFolderTree::EndRename(HTREEITEM item, const std::optional<std::wstring
   tree_.SetLabel(item, NameOf(*parent.Get(), newLast.get(), SHGDN_INFOLDER));
   tree_.SortChildren(tree_.Parent(item), CompareItems, reinterpret_cast<LPARAM>(parent.Get()));
   // The watched folder may be this one or one below it.
-  if (watcher_ != nullptr) WatchSelected();
+  if (watcher_ != nullptr && watching_) WatchSelected();
   return false;
 }
 
