@@ -1,21 +1,5 @@
-# Cross-compiling for 64-bit Windows with Debian's mingw-w64 (the posix thread
-# model, which the standard library's threads need). Every program is linked
-# statically, so libgcc, libstdc++ and winpthread travel inside the .exe and it
-# starts on a bare Windows; the tests run under Wine (wine-run.sh).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling for 64-bit Windows: the twin that the whole test suite runs
+# under wine64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(SKARVEL_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${SKARVEL_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${SKARVEL_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${SKARVEL_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${SKARVEL_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -19,29 +19,18 @@
 #include "support/ScriptedWorkbench.h"
 #include "support/TempDir.h"
 #include "support/WadBytes.h"
+#include "win32/Win32TestSupport.h"
 
 namespace skarvel {
 namespace {
 
+using test::NamesIn;
 using test::PackedWad;
 using test::ReadNativeFile;
 using test::WriteNativeFile;
 
 const std::string kBefore = PackedWad({{"keep", "kept data"}, {"swap", "old"}});
 const std::string kAfter = PackedWad({{"keep", "kept data"}, {"swap", "new!"}});
-
-std::set<std::string> NamesIn(const std::string& folder) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.insert(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
 
 // One update of "test.wad" from "src" under a hook; the hook goes at the end.
 struct Outcome {

@@ -4,6 +4,7 @@
 // values, and the names as the file system holds them (UTF-16).
 #include <windows.h>
 
+#include <set>
 #include <string>
 
 namespace skarvel::test {
@@ -32,6 +33,9 @@ bool MakeFolderLink(const std::string& link, const std::string& target);
 // True when the system itself refuses to open a read-only file for writing
 // (Windows does; Wine run as root does not).
 bool SystemRefusesWritingReadOnly(const std::string& folder);
+
+// The names of the files and folders in folder ("." and ".." left out).
+std::set<std::string> NamesIn(const std::string& folder);
 
 // The names below folder as the file system holds them.
 std::wstring WideName(const std::string& ansi);
