@@ -21,6 +21,7 @@ its own process, because the accessibility library binds to one bus per process.
 import os
 import shutil
 import signal
+import socket
 import subprocess
 import tempfile
 import time
@@ -131,6 +132,21 @@ class DesktopSession:
             number += chunk
         os.close(read_end)
         self.display = ":" + number.decode().strip()
+        # On a loaded machine the program has been seen to find no server at
+        # the number given: it starts only once the server takes connections.
+        wait_until(self._display_ready, what="the virtual display " + self.display)
+
+    def _display_ready(self):
+        if self._xvfb.poll() is not None:
+            raise DesktopError("Xvfb ended on " + self.display)
+        probe = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        try:
+            probe.connect("/tmp/.X11-unix/X" + self.display[1:])
+            return True
+        except OSError:
+            return False
+        finally:
+            probe.close()
 
     def _start_buses(self):
         environment = dict(os.environ)
