@@ -174,7 +174,7 @@ File File::OpenForReading(const std::string& path) {
     close(fd);
     throw IoError(5);
   }
-  return File(fd, info.st_size, HasWriteBits(info) ? 0 : kAttrReadOnly);
+  return File(fd, info.st_size, HasWriteBits(info) ? 0u : static_cast<std::uint32_t>(kAttrReadOnly));
 }
 
 File File::Create(const std::string& path) {
