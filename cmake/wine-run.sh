@@ -45,4 +45,10 @@ fi
 if [ -n "${SKARVEL_WINE_DISPLAY:-}" ]; then
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 fi
+# A screen scale other than 96 dots per inch, as a player's laptop at 150 %
+# has it: SKARVEL_WINE_LOGPIXELS=144. Wine reads it when a program starts.
+if [ -n "${SKARVEL_WINE_LOGPIXELS:-}" ]; then
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$SKARVEL_WINE_LOGPIXELS" /f >/dev/null 2>&1
+  "$wine" reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$SKARVEL_WINE_LOGPIXELS" /f >/dev/null 2>&1
+fi
 "$loader" "$@"

@@ -22,11 +22,12 @@ void ContentsView::Create(HWND parent, const Rect& place) {
               WS_EX_CLIENTEDGE, parent, place);
   SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  const int dpi = DpiOf(Handle());
   for (int i = 0; i < 3; ++i) {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
     column.fmt = kColumns[i].format;
-    column.cx = Scaled(kColumnWidths[i]);
+    column.cx = Scaled(kColumnWidths[i], dpi);
     column.pszText = const_cast<char*>(kColumns[i].caption);
     column.iSubItem = i;
     SendMessageA(Handle(), LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
@@ -43,12 +44,22 @@ LRESULT CALLBACK ContentsView::HeaderProcedure(HWND hwnd, UINT message, WPARAM w
   if (message == HDM_LAYOUT) {
     const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
     auto* layout = reinterpret_cast<HDLAYOUT*>(lParam);
-    layout->pwpos->cy = Scaled(kHeaderHeight);
+    layout->pwpos->cy = Scaled(kHeaderHeight, DpiOf(hwnd));
     layout->prc->top = layout->pwpos->y + layout->pwpos->cy;
     return result;
   }
   if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, HeaderProcedure, 1);
   return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// The columns keep the widths the user gave them, at the new scale.
+void ContentsView::Rescale(int oldDpi, int dpi) {
+  Control::Rescale(oldDpi, dpi);
+  for (int i = 0; i < 3; ++i) {
+    const int width = static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, i, 0));
+    SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, i, MulDiv(width, dpi, oldDpi));
+  }
+  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
 void ContentsView::SetRows(std::vector<std::string> rows) {

@@ -32,6 +32,7 @@ class ContentsView : public Control, public ContentsList {
   std::string SelectedRowField(int k) const override;
 
   bool OnNotification(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  void Rescale(int oldDpi, int dpi) override;
 
   // A double-click anywhere on the rows.
   std::function<void()> onDoubleClick;

@@ -5,8 +5,8 @@
 namespace skarvel::ui::win32 {
 
 void StatusLine::Create(HWND parent, const Rect& place) {
-  CreateOwn("SkarvelStatusLine", "", WS_CHILD | WS_VISIBLE, 0, parent, Scaled(place.left), Scaled(place.top),
-            Scaled(place.width), Scaled(place.height));
+  CreateOwn("SkarvelStatusLine", "", WS_CHILD | WS_VISIBLE, 0, parent, 0, 0, 0, 0);
+  Place(place);
 }
 
 RECT StatusLine::Inner() const {
@@ -52,7 +52,7 @@ void StatusLine::Paint(HDC dc) const {
   FillRect(dc, &filled, fill);
   DeleteObject(fill);
   FillRect(dc, &rest, GetSysColorBrush(COLOR_BTNFACE));
-  HGDIOBJ oldFont = SelectObject(dc, ProgramFont());
+  HGDIOBJ oldFont = SelectObject(dc, ProgramFont(DpiOf(Handle())));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   RECT text = inner;

@@ -31,9 +31,10 @@ Rect InForm(HWND control, HWND form) {
   RECT place{};
   GetWindowRect(control, &place);
   MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT*>(&place), 2);
-  using ui::win32::Unscaled;
-  return {Unscaled(place.left), Unscaled(place.top), Unscaled(place.right - place.left),
-          Unscaled(place.bottom - place.top)};
+  const int dpi = ui::win32::DpiOf(form);
+  auto unscaled = [dpi](int pixels) { return ui::win32::Unscaled(pixels, dpi); };
+  return {unscaled(place.left), unscaled(place.top), unscaled(place.right - place.left),
+          unscaled(place.bottom - place.top)};
 }
 
 BOOL CALLBACK TakeFirstLabel(HWND child, LPARAM result) {
@@ -102,7 +103,7 @@ TEST(FolderDialogLayout, ControlsSitWhereTheLayoutPutsThemBeforeAndAfterAResize)
     EXPECT_NE(GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME, 0) << "sizeable";
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0) << "a close box only";
     EXPECT_EQ(GetWindow(window, GW_OWNER), owner.Handle());
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(tree, WM_GETFONT, 0, 0)), ui::win32::ProgramFont());
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(tree, WM_GETFONT, 0, 0)), ui::win32::ProgramFont(ui::win32::DpiOf(window)));
     EXPECT_EQ(GetNextDlgTabItem(window, tree, FALSE), ok) << "the tree, then OK";
     EXPECT_EQ(GetNextDlgTabItem(window, ok, FALSE), tree);
   }

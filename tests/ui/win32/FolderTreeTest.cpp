@@ -76,7 +76,7 @@ TEST(FolderTree, TopItemIsTheShellsDesktopExpandedOneLevelAndSelected) {
   const LONG style = GetWindowLongA(view.Handle(), GWL_STYLE);
   EXPECT_EQ(style & TVS_LINESATROOT, 0);
   EXPECT_NE(style & TVS_HASBUTTONS, 0);
-  EXPECT_EQ(TreeView_GetIndent(view.Handle()), static_cast<UINT>(ui::win32::Scaled(19)));
+  EXPECT_EQ(TreeView_GetIndent(view.Handle()), static_cast<UINT>(ui::win32::Scaled(19, ui::win32::DpiOf(view.Handle()))));
   EXPECT_EQ(TreeView_GetBkColor(view.Handle()), static_cast<COLORREF>(-1)) << "the window colour";
 }
 

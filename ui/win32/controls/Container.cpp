@@ -73,12 +73,12 @@ void OwnWindow::CreateOwn(const char* className, const std::string& text, DWORD 
   HMENU menu = (style & WS_CHILD) != 0 ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NewControlId())) : nullptr;
   HWND hwnd = CreateWindowExA(exStyle, className, text.c_str(), style, x, y, width, height, parent, menu,
                               GetModuleHandleA(nullptr), this);
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ProgramFont()), FALSE);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ProgramFont(DpiOf(hwnd))), FALSE);
 }
 
 void Panel::Create(HWND parent, const Rect& place) {
-  CreateOwn("SkarvelPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent,
-            Scaled(place.left), Scaled(place.top), Scaled(place.width), Scaled(place.height));
+  CreateOwn("SkarvelPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent, 0, 0, 0, 0);
+  Place(place);
 }
 
 LRESULT Panel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -97,14 +97,27 @@ void Form::CreateOwnedTool(const std::string& caption, int clientWidth, int clie
 
 void Form::CreateWithStyle(const std::string& caption, int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
                            HWND owner) {
-  RECT outer{0, 0, Scaled(clientWidth), Scaled(clientHeight)};
+  // A new window opens on the primary screen; on another, WM_DPICHANGED rescales it.
+  const int dpi = SystemDpi();
+  RECT outer{0, 0, Scaled(clientWidth, dpi), Scaled(clientHeight, dpi)};
   AdjustWindowRectEx(&outer, style, FALSE, kFormExStyle | exStyle);
   CreateOwn("SkarvelForm", caption, style, kFormExStyle | exStyle, owner, CW_USEDEFAULT, CW_USEDEFAULT,
             outer.right - outer.left, outer.bottom - outer.top);
 }
 
+// The frame as the window has it now: on a screen of another scale than the
+// system's, Windows 10 draws it at that scale and Wine at the system's, which
+// no function of the system's metrics tells for both.
 SIZE Form::OuterSizeFor(int clientWidth, int clientHeight) const {
-  RECT outer{0, 0, Scaled(clientWidth), Scaled(clientHeight)};
+  const int dpi = DpiOf(Handle());
+  RECT outer{0, 0, Scaled(clientWidth, dpi), Scaled(clientHeight, dpi)};
+  RECT window{}, client{};
+  GetWindowRect(Handle(), &window);
+  GetClientRect(Handle(), &client);
+  if (!IsIconic(Handle()) && client.right > 0 && client.bottom > 0) {
+    return {outer.right + (window.right - window.left) - client.right,
+            outer.bottom + (window.bottom - window.top) - client.bottom};
+  }
   AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
   return {outer.right - outer.left, outer.bottom - outer.top};
@@ -118,7 +131,8 @@ void Form::SetClientSize(int clientWidth, int clientHeight) {
 SIZE Form::ClientSize() const {
   RECT client{};
   GetClientRect(Handle(), &client);
-  return {Unscaled(client.right), Unscaled(client.bottom)};
+  const int dpi = DpiOf(Handle());
+  return {Unscaled(client.right, dpi), Unscaled(client.bottom, dpi)};
 }
 
 void Form::SetClientLimits(int minWidth, int minHeight, int maxWidth, int maxHeight) {
@@ -191,6 +205,29 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (onResize) onResize();
       return 0;
+    case WM_DPICHANGED: {
+      // The window went to a screen of another scale (or that screen's scale
+      // changed): the controls take the new one, then the window takes the
+      // place that Windows proposes, which lays it out again.
+      const int oldDpi = DpiOf(Handle());
+      const int dpi = LOWORD(wParam);
+      SetWindowDpi(Handle(), dpi);
+      SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(ProgramFont(dpi)), FALSE);
+      RescaleChildren(Handle(), oldDpi, dpi);
+      RECT client{};
+      GetClientRect(Handle(), &client);
+      const SIZE layoutClient{Unscaled(client.right, oldDpi), Unscaled(client.bottom, oldDpi)};
+      const auto* proposed = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(Handle(), nullptr, proposed->left, proposed->top, proposed->right - proposed->left,
+                   proposed->bottom - proposed->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      // Where the frame is not drawn at the new scale (Wine), the proposed size
+      // misses the client area by the frame's difference.
+      GetClientRect(Handle(), &client);
+      if (client.right != Scaled(layoutClient.cx, dpi) || client.bottom != Scaled(layoutClient.cy, dpi)) {
+        SetClientSize(layoutClient.cx, layoutClient.cy);
+      }
+      return 0;
+    }
     case WM_ACTIVATE:
       // A form gives the focus back to the control that had it, as a dialog does.
       if (LOWORD(wParam) == WA_INACTIVE) {

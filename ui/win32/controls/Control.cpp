@@ -9,16 +9,6 @@ namespace {
 
 constexpr char kOwnerProperty[] = "SkarvelControl";
 
-int ScreenDpi() {
-  static const int dpi = [] {
-    HDC screen = GetDC(nullptr);
-    const int value = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
-    return value > 0 ? value : 96;
-  }();
-  return dpi;
-}
-
 // The window that a notification comes from.
 HWND Sender(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -44,24 +34,6 @@ HWND Sender(UINT message, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-int Scaled(int pixels) { return MulDiv(pixels, ScreenDpi(), 96); }
-
-int Unscaled(int pixels) { return MulDiv(pixels, 96, ScreenDpi()); }
-
-HFONT ProgramFont() {
-  static const HFONT font = [] {
-    LOGFONTA face{};
-    face.lfHeight = -Scaled(11);
-    face.lfWeight = FW_NORMAL;
-    face.lfCharSet = DEFAULT_CHARSET;
-    face.lfQuality = DEFAULT_QUALITY;
-    face.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    lstrcpynA(face.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-    return CreateFontIndirectA(&face);
-  }();
-  return font;
-}
-
 int NewControlId() {
   // Below the identifiers that the system's boxes use, above IDOK and its sisters.
   static int next = 1000;
@@ -82,12 +54,16 @@ int Control::Id() const { return GetDlgCtrlID(hwnd_); }
 void Control::CreateChild(const char* className, const std::string& text, DWORD style, DWORD exStyle, HWND parent,
                           const Rect& place) {
   const std::wstring wideClass(className, className + std::char_traits<char>::length(className));
+  const int dpi = DpiOf(parent);
   HWND hwnd = CreateWindowExW(exStyle, wideClass.c_str(), WideFromProgramText(text).c_str(), style | WS_CHILD,
-                              Scaled(place.left), Scaled(place.top), Scaled(place.width), Scaled(place.height), parent,
+                              Scaled(place.left, dpi), Scaled(place.top, dpi), Scaled(place.width, dpi),
+                              Scaled(place.height, dpi), parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(NewControlId())), GetModuleHandleA(nullptr),
                               nullptr);
   Attach(hwnd);
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ProgramFont()), FALSE);
+  place_ = place;
+  placed_ = true;
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ProgramFont(dpi)), FALSE);
 }
 
 void Control::Attach(HWND hwnd) {
@@ -100,7 +76,35 @@ Control* Control::FromHandle(HWND hwnd) {
 }
 
 void Control::Place(const Rect& place) {
-  MoveWindow(hwnd_, Scaled(place.left), Scaled(place.top), Scaled(place.width), Scaled(place.height), TRUE);
+  place_ = place;
+  placed_ = true;
+  const int dpi = DpiOf(hwnd_);
+  MoveWindow(hwnd_, Scaled(place.left, dpi), Scaled(place.top, dpi), Scaled(place.width, dpi),
+             Scaled(place.height, dpi), TRUE);
+}
+
+void Control::Rescale(int, int dpi) {
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(ProgramFont(dpi)), TRUE);
+  if (placed_ && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD) != 0) Place(place_);
+}
+
+namespace {
+
+struct ScaleChange {
+  int oldDpi, dpi;
+};
+
+BOOL CALLBACK RescaleChild(HWND child, LPARAM change) {
+  const auto& scales = *reinterpret_cast<const ScaleChange*>(change);
+  if (Control* control = Control::FromHandle(child)) control->Rescale(scales.oldDpi, scales.dpi);
+  return TRUE;
+}
+
+}  // namespace
+
+void RescaleChildren(HWND topLevel, int oldDpi, int dpi) {
+  ScaleChange change{oldDpi, dpi};
+  EnumChildWindows(topLevel, RescaleChild, reinterpret_cast<LPARAM>(&change));
 }
 
 Rect Control::Placement() const {
@@ -110,7 +114,9 @@ Rect Control::Placement() const {
   if (parent != nullptr && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD) != 0) {
     MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
   }
-  return {Unscaled(rect.left), Unscaled(rect.top), Unscaled(rect.right - rect.left), Unscaled(rect.bottom - rect.top)};
+  const int dpi = DpiOf(hwnd_);
+  return {Unscaled(rect.left, dpi), Unscaled(rect.top, dpi), Unscaled(rect.right - rect.left, dpi),
+          Unscaled(rect.bottom - rect.top, dpi)};
 }
 
 std::wstring Control::WideText() const {

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "ui/win32/controls/Dpi.h"
 #include "ui/win32/controls/WinApi.h"
 
 namespace skarvel::ui::win32 {
@@ -21,15 +22,6 @@ inline void PrintTo(const Rect& r, std::ostream* out) {
   *out << r.left << "," << r.top << " " << r.width << "x" << r.height;
 }
 
-// Pixels at 96 dots per inch in the screen's pixels (the program is DPI-aware).
-int Scaled(int pixels);
-// Screen pixels back in pixels at 96 dots per inch.
-int Unscaled(int pixels);
-
-// "MS Sans Serif" at 8 points (11 pixels high at 96 dots per inch): every
-// control's font. Lives until the program ends.
-HFONT ProgramFont();
-
 class Control {
  public:
   Control() = default;
@@ -42,9 +34,13 @@ class Control {
   // The control identifier given at creation, unique in the program.
   int Id() const;
 
+  // Places the control at its window's scale; it keeps the place for a change of scale.
   void Place(const Rect& place);
   // The place in the parent's client area, at 96 dots per inch.
   Rect Placement() const;
+  // The window's scale changed from oldDpi to dpi: the control takes the font
+  // and the place of the new scale, and what it draws at a size of its own.
+  virtual void Rescale(int oldDpi, int dpi);
   // The text in the code page; one that the code page cannot hold exactly (a
   // letter pasted into an edit) is refused with RefusedError, never taken for
   // a look-alike.
@@ -72,7 +68,12 @@ class Control {
 
  private:
   HWND hwnd_ = nullptr;
+  Rect place_{};
+  bool placed_ = false;
 };
+
+// Every control inside a top-level window takes the window's new scale.
+void RescaleChildren(HWND topLevel, int oldDpi, int dpi);
 
 // Hands a notification of a child to the control that sent it; every
 // container's window procedure calls it first. False when the message is no

@@ -10,7 +10,7 @@ class Label : public Control {
   void Create(HWND parent, const std::string& text, const Rect& place);
 };
 
-// The width of text in the program's font, at 96 dots per inch.
-int TextWidth(const std::string& text);
+// The width of text in the program's font at a scale, at 96 dots per inch.
+int TextWidth(const std::string& text, int dpi);
 
 }  // namespace skarvel::ui::win32

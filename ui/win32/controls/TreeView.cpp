@@ -55,7 +55,15 @@ void TreeView::CollapseAndForget(HTREEITEM item) { TreeView_Expand(Handle(), ite
 
 void TreeView::SetImages(HIMAGELIST images) { TreeView_SetImageList(Handle(), images, TVSIL_NORMAL); }
 
-void TreeView::SetIndent(int pixels) { TreeView_SetIndent(Handle(), Scaled(pixels)); }
+void TreeView::SetIndent(int pixels) {
+  indent_ = pixels;
+  TreeView_SetIndent(Handle(), Scaled(pixels, DpiOf(Handle())));
+}
+
+void TreeView::Rescale(int oldDpi, int dpi) {
+  Control::Rescale(oldDpi, dpi);
+  if (indent_ > 0) SetIndent(indent_);
+}
 
 HTREEITEM TreeView::Root() const { return TreeView_GetRoot(Handle()); }
 

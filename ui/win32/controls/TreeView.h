@@ -34,6 +34,7 @@ class TreeView : public Control {
   void CollapseAndForget(HTREEITEM item);
   void SetImages(HIMAGELIST images);
   void SetIndent(int pixels);  // at 96 dots per inch
+  void Rescale(int oldDpi, int dpi) override;
 
   HTREEITEM Root() const;
   HTREEITEM Parent(HTREEITEM item) const;
@@ -97,6 +98,7 @@ class TreeView : public Control {
   LRESULT ContextMenu(LPARAM lParam);
 
   bool editing_ = false;  // between an edit's start and its first end
+  int indent_ = 0;        // at 96 dots per inch; 0 for the system's
 };
 
 }  // namespace skarvel::ui::win32
