@@ -3,7 +3,8 @@
 # docs/dialog-win32-*.png, docs/installer-win32-confirmation.png): builds the
 # Windows executables, runs skarvel-screenshots.exe under Wine on a private
 # virtual display (it starts Skarvel.exe, drives it and copies each window from
-# the screen), and turns its bitmaps into PNG with ImageMagick.
+# the screen), and turns its bitmaps into PNG with ImageMagick. A second run on
+# a screen at 150 % (144 dots per inch) gives docs/window-win32-shown-144dpi.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -18,4 +19,8 @@ bash cmake/wine-run-display.sh build/windows/bin/skarvel-screenshots.exe "Z:$(ec
 for bitmap in "$shots"/*.bmp; do
   convert "$bitmap" "$output/$(basename "${bitmap%.bmp}").png"
 done
+rm -f "$shots"/*.bmp
+SKARVEL_WINE_LOGPIXELS=144 bash cmake/wine-run-display.sh build/windows/bin/skarvel-screenshots.exe \
+  "Z:$(echo "$shots" | tr / '\\')"
+convert "$shots/window-win32-shown.bmp" "$output/window-win32-shown-144dpi.png"
 echo "pictures written to $output"

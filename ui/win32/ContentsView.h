@@ -3,7 +3,8 @@
 // "File Name", "Path" and "Size" under a header 17 high, one selected row, no
 // grid. It is a virtual list: the rows stay here, sorted, and the list view
 // asks for the texts of the rows it draws, so that 100,000 entries list at once.
-// A header click does nothing; the column borders can be dragged.
+// A header click does nothing; the column borders can be dragged. The list
+// draws its rows itself, each field from x + 1 to x + w - 1 of its column.
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,6 +41,8 @@ class ContentsView : public Control, public ContentsList {
  private:
   static LRESULT CALLBACK HeaderProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                           DWORD_PTR data);
+
+  void DrawRow(const DRAWITEMSTRUCT& item) const;
 
   std::vector<std::string> rows_;
 };

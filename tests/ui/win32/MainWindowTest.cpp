@@ -142,6 +142,53 @@ TEST(MainWindowTest, TheListShowsThreeFieldsOfEachRowInCaseBlindOrder) {
   EXPECT_EQ(headerRect.bottom - headerRect.top, ContentsView::kHeaderHeight);
 }
 
+// The first and last pixel of a row's middle line that differ from the
+// window colour, between two x, in the list's own drawing.
+std::pair<int, int> InkBetween(HWND list, int row, int from, int to) {
+  RECT client{}, item{LVIR_BOUNDS, 0, 0, 0};
+  GetClientRect(list, &client);
+  SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP picture = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, picture);
+  SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  std::pair<int, int> ink{-1, -1};
+  for (int x = from; x < to; ++x) {
+    if (GetPixel(memory, x, (item.top + item.bottom) / 2) == GetSysColor(COLOR_WINDOW)) continue;
+    if (ink.first < 0) ink.first = x;
+    ink.second = x;
+  }
+  SelectObject(memory, old);
+  DeleteObject(picture);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ink;
+}
+
+TEST(MainWindowTest, TheListDrawsEachFieldFromItsColumnsLeftPlusOneToItsRightMinusOneClipped) {
+  MainWindow window;
+  window.SetWindowHeight(467);
+  ContentsView& list = window.LMDFiles();
+  list.SetRows({std::string(60, 'W') + ";;1024;0"});
+  // Column 0 from 0 to 200 holds a name wider than itself, column 2 from 320
+  // to 396 a size drawn to the right; column 1 is empty.
+  struct Case {
+    int from, to, firstAtMost, lastAtLeast;
+  };
+  for (const Case& c : {Case{0, 200, 2, 197}, Case{200, 320, -1, -1}, Case{320, 396, 395, 392}}) {
+    const auto [first, last] = InkBetween(list.Handle(), 0, c.from, c.to);
+    if (c.firstAtMost < 0) {
+      EXPECT_EQ(first, -1) << "nothing drawn in " << c.from;
+      continue;
+    }
+    EXPECT_GE(first, c.from + 1) << c.from;
+    EXPECT_LE(first, c.firstAtMost) << c.from;
+    EXPECT_GE(last, c.lastAtLeast) << c.from;
+    EXPECT_LE(last, c.to - 2) << c.from;
+  }
+}
+
 // The filled width of the status line's middle row, read from its own drawing.
 int FilledPixels(StatusLine& bar) {
   const Rect place = bar.Placement();
