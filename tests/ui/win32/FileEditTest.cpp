@@ -10,8 +10,10 @@
 
 #include "host/Errors.h"
 #include "support/TempDir.h"
+#include "support/WadBytes.h"
 #include "support/win32/WindowProbe.h"
 #include "ui/win32/MainWindow.h"
+#include "ui/win32/controls/FileDialogs.h"
 
 namespace skarvel::ui::win32 {
 namespace {
@@ -97,6 +99,34 @@ OpenDialogSeen BrowseAndCancel(FileEdit& edit) {
   edit.BrowseButton().Click();
   reader.join();
   return seen.get_future().get();
+}
+
+// Types a bare name into the open dialog and presses Open: the dialog makes
+// it a path in the folder it shows.
+std::optional<std::string> OpenTyping(const std::string& folder, const std::string& name) {
+  std::thread typist([&] {
+    if (HWND box = test::WaitForBox(GetCurrentProcessId(), 15s)) {
+      const HWND edit = test::WaitForWindow([box] { return test::FindControl(box, "Edit"); }, 5s);
+      SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+  });
+  const auto chosen = RunOpenDialog(nullptr, {"Select a wad", "*.wad|*.wad", "", folder, ""});
+  typist.join();
+  return chosen;
+}
+
+// The dialog opens in the folder the program proposes, also after it was used
+// in another one (Windows 7 and later would open that one with the older dialog;
+// Wine remembers no folder, so there this shows only the folder being set).
+TEST(FileEditTest, TheOpenDialogOpensInTheProposedFolderEveryTime) {
+  test::TempDir dir;
+  for (const char* folder : {"game", "other", "game"}) {
+    test::WriteNativeFile(dir.Native(std::string(folder) + "\\a1ring2001.wad"), "wad");
+    EXPECT_EQ(OpenTyping(dir.Native(folder), "a1ring2001.wad"),
+              std::optional<std::string>(dir.Native(std::string(folder) + "\\a1ring2001.wad")))
+        << folder;
+  }
 }
 
 TEST(FileEditTest, TheBrowseButtonOpensTheEditsDialogAndReportsEvenWhenCancelled) {

@@ -1,5 +1,6 @@
 #pragma once
-// The system's file-open and file-save dialogs, in the code page.
+// The system's file-open and file-save dialogs (the Vista dialogs), which
+// open in the folder the program proposes every time.
 #include <optional>
 #include <string>
 
@@ -15,12 +16,10 @@ struct FileDialogSettings {
   std::string fileName;          // proposed name, or a full path
 };
 
-// The system's double-NUL-terminated filter for a filter the program writes.
-std::string SystemFilter(const std::string& filter);
-
-// Each returns the full path the user accepted, or nullopt when cancelled. The
-// read-only check box is hidden, the program's current folder is left as it
-// was, and a modal dialog keeps the program busy while it is open.
+// Each returns the full path the user accepted, or nullopt when cancelled; a
+// path that the code page cannot hold is refused with RefusedError. The
+// program's current folder is left as it was, and a modal dialog keeps the
+// program busy while it is open.
 std::optional<std::string> RunOpenDialog(HWND owner, const FileDialogSettings& settings);
 // The file named need not exist; naming an existing one asks nothing, since
 // the operations replace what the user names.
