@@ -23,6 +23,13 @@ using namespace skarvel::test;
 
 // The window as the screen shows it, frame included, as a 24-bit bitmap file.
 bool Capture(HWND window, const std::string& file) {
+  // A window grown past the screen's edge (the list shown at 150 %) is copied
+  // from where it fits: the screen gives no pixels beyond its edge.
+  RECT place{};
+  GetWindowRect(window, &place);
+  if (place.bottom > GetSystemMetrics(SM_CYSCREEN)) {
+    SetWindowPos(window, nullptr, place.left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   std::this_thread::sleep_for(800ms);
   RECT rect{};
@@ -83,6 +90,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string output = argv[1];
+  // The program's windows in the screen's own pixels, at any scale.
+  SetProcessDPIAware();
   TempDir dir;
   const char* files[][2] = {{"readme.txt", "Skarvel sample archive\n"},
                             {"cars\\car01.tex", "car texture car texture car texture"},
