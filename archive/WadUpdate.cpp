@@ -185,6 +185,18 @@ void ApplyPlan(WadArchive& wad, const UpdatePlan& plan, ProgressSink& progress) 
   layout.Store(wad.Entries);
 }
 
+history::PatchChanges ChangesOf(const UpdatePlan& plan) {
+  history::PatchChanges changes;
+  for (const UpdateStep& step : plan.steps) {
+    if (step.kind == UpdateStep::Kind::Replace) {
+      changes.replaced.push_back({step.index, step.entryName, step.oldSize, step.newSize});
+    } else {
+      changes.appended.push_back({step.index, step.entryName, step.newSize});
+    }
+  }
+  return changes;
+}
+
 std::string TrackArchivePath(const std::string& gameFolder, std::size_t k) {
   return gameFolder + "\\" + TrackNames[k] + ".wad";
 }
@@ -228,8 +240,19 @@ void UpdateArchive(AppState& state, Workbench& bench, const UpdateOptions& optio
   const UpdatePlan plan =
       PlanUpdate(archivePath, state.wad.Entries, state.wad.Count, sourceText, state.sources, FileSizeOf);
   if (options.onPlan) options.onPlan(plan);
+  std::optional<history::ArchiveBefore> before;
+  if (options.history != nullptr) before = history::TakeBefore(state.wad, archivePath);
   ApplyPlan(state.wad, plan, bench.Progress());
+  if (!before) {
+    RebuildWad(state.wad, archivePath, state.wad.Count);
+    return;
+  }
+  // The patch is on the disk before the archive is replaced and takes its
+  // number after: a crash between the two is settled by the next read.
+  history::HistoryStore::Pending pending = options.history->Begin(
+      history::MakePatch(archivePath, *before, state.wad, ChangesOf(plan), sourceText, options.origin));
   RebuildWad(state.wad, archivePath, state.wad.Count);
+  pending.Commit();
 }
 
 }  // namespace

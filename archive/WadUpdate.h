@@ -11,6 +11,8 @@
 #include "archive/AppState.h"
 #include "archive/UpdateMatcher.h"
 #include "archive/Workbench.h"
+#include "archive/history/HistoryStore.h"
+#include "archive/history/Recording.h"
 
 namespace skarvel {
 
@@ -55,6 +57,10 @@ struct UpdateOptions {
   // All-tracks mode: the game folder to use instead of looking it up in the
   // game's registry key (the command line's --game-folder).
   std::optional<std::string> gameFolder;
+  // Where each archive's patch is recorded, as part of its crash-safe rewrite;
+  // none records nothing (the command line's --no-history).
+  const history::HistoryStore* history = nullptr;
+  history::PatchOrigin origin;
 };
 
 // "Update wad": the run over the archive edit's archive, or over the track

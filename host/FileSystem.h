@@ -168,6 +168,19 @@ std::string CurrentDirectory();
 // Size of an existing file, or IoError.
 std::int64_t FileSizeOf(const std::string& path);
 
+// Renames a file over another in one step, the rename on the disk when it
+// returns; IoError on failure.
+void RenameFile(const std::string& from, const std::string& to);
+// Removes a file; true when it is gone (or was never there).
+bool RemoveFile(const std::string& path);
+// Removes an empty folder; true when it is gone.
+bool RemoveEmptyFolder(const std::string& path);
+
+// The program's folder of per-user data: $XDG_DATA_HOME/skarvel (by default
+// ~/.local/share/skarvel) on Linux, %LOCALAPPDATA%\Skarvel on Windows; empty
+// when the system names none.
+std::string UserDataFolder();
+
 // A file opened for writing by ConfinedFolder. Move-only; the destructor closes
 // quietly, Close() checks.
 class ConfinedFile {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -517,6 +518,34 @@ std::int64_t FileSizeOf(const std::string& path) {
   if (stat(ToNativePath(path).c_str(), &info) != 0) ThrowErrno();
   if (S_ISDIR(info.st_mode)) throw IoError(5);
   return info.st_size;
+}
+
+void RenameFile(const std::string& from, const std::string& to) {
+  const std::string target = ToNativePath(to);
+  if (rename(ToNativePath(from).c_str(), target.c_str()) != 0) ThrowErrno();
+  // The rename is part of the folder, which reaches the disk on its own sync.
+  const std::string::size_type slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return;
+  fsync(descriptor);
+  close(descriptor);
+}
+
+bool RemoveFile(const std::string& path) { return unlink(ToNativePath(path).c_str()) == 0 || errno == ENOENT; }
+
+bool RemoveEmptyFolder(const std::string& path) {
+  return rmdir(ToNativePath(path).c_str()) == 0 || errno == ENOENT;
+}
+
+std::string UserDataFolder() {
+  // A relative XDG_DATA_HOME is invalid and ignored, as the XDG rules say.
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
+    return ToInternalPath(std::string(data) + "/skarvel");
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') return {};
+  return ToInternalPath(std::string(home) + "/.local/share/skarvel");
 }
 
 }  // namespace skarvel

@@ -396,4 +396,23 @@ std::int64_t FileSizeOf(const std::string& path) {
   return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+void RenameFile(const std::string& from, const std::string& to) {
+  if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) ThrowLastError();
+}
+
+bool RemoveFile(const std::string& path) {
+  return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+  return RemoveDirectoryA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+std::string UserDataFolder() {
+  char folder[MAX_PATH] = "";
+  const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder) return {};
+  return std::string(folder, length) + "\\Skarvel";
+}
+
 }  // namespace skarvel

@@ -1,0 +1,245 @@
+#include "archive/history/HistoryStore.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "host/Encoding.h"
+#include "host/Errors.h"
+#include "host/FileSystem.h"
+
+namespace skarvel::history {
+namespace {
+
+constexpr std::size_t kChunk = 1 << 20;
+constexpr char kPendingName[] = "pending.patch";
+constexpr char kMarkName[] = "restore.mark";
+
+std::string ReadWhole(const std::string& path) {
+  File file = File::OpenForReading(path);
+  std::string bytes(static_cast<std::size_t>(file.LengthAtOpen()), '\0');
+  if (!bytes.empty()) file.Read(bytes.data(), bytes.size());
+  return bytes;
+}
+
+void WriteSynced(const std::string& path, const std::string& bytes) {
+  File file = File::Create(path);
+  file.Write(bytes.data(), bytes.size());
+  file.Sync();
+  file.Close();
+}
+
+std::string NumberedName(std::size_t number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "%06zu.patch", number);
+  return name;
+}
+
+// The numbered patch files of a folder, in number order.
+std::vector<std::pair<std::size_t, std::string>> NumberedFiles(const std::string& folder) {
+  std::vector<std::pair<std::size_t, std::string>> files;
+  for (const DirectoryEntry& entry : SearchDirectory(folder, "*.patch")) {
+    if (entry.isFolder || entry.name.size() != 12) continue;
+    std::size_t number = 0;
+    bool digits = true;
+    for (std::size_t i = 0; i < 6; ++i) {
+      digits = digits && std::isdigit(static_cast<unsigned char>(entry.name[i])) != 0;
+      number = number * 10 + static_cast<std::size_t>(entry.name[i] - '0');
+    }
+    if (digits && number > 0) files.emplace_back(number, folder + "\\" + entry.name);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+}  // namespace
+
+void WrittenChecksum::Add(std::string_view regionBytes) {
+  for (std::size_t at = 0; at < regionBytes.size(); at += kChunk) {
+    value_ = Checksum(regionBytes.substr(at, kChunk), value_);
+  }
+}
+
+std::optional<ArchiveIdentity> IdentityOf(const std::string& path, const std::vector<WrittenRegion>& written) {
+  try {
+    File file = File::OpenForReading(path);
+    ArchiveIdentity identity;
+    identity.length = file.LengthAtOpen();
+    std::int32_t count = 0;
+    if (identity.length < 4) return std::nullopt;
+    file.ReadAt(0, &count, 4);
+    const std::int64_t headSize = 4 + static_cast<std::int64_t>(count) * 136;
+    if (count < 0 || headSize > identity.length) return std::nullopt;
+    std::string head(static_cast<std::size_t>(headSize), '\0');
+    file.ReadAt(0, head.data(), head.size());
+    identity.directory = Checksum(head);
+    WrittenChecksum checksum;
+    std::string chunk;
+    for (const WrittenRegion& region : written) {
+      if (region.position + region.size > identity.length) return identity;  // cannot be what the patch wrote
+      for (std::int64_t at = 0; at < region.size; at += static_cast<std::int64_t>(kChunk)) {
+        chunk.resize(static_cast<std::size_t>(std::min<std::int64_t>(kChunk, region.size - at)));
+        file.ReadAt(region.position + at, chunk.data(), chunk.size());
+        checksum.Add(chunk);
+      }
+    }
+    identity.written = checksum.Value();
+    return identity;
+  } catch (const IoError&) {
+    return std::nullopt;
+  }
+}
+
+HistoryStore::HistoryStore(std::string root) : root_(std::move(root)) {}
+
+HistoryStore HistoryStore::Default() { return HistoryStore(UserDataFolder() + "\\history"); }
+
+std::string HistoryStore::FolderOf(const std::string& archive) const {
+  std::string key = archive;
+#ifdef _WIN32
+  // Windows names one file by any case of its path.
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+#endif
+  char name[17];
+  std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(Checksum(key)));
+  return root_ + "\\" + name;
+}
+
+// A crash may have left a restore's mark (the archive restored or not) and a
+// patch still pending (the archive replaced or not): the archive tells which.
+void HistoryStore::Settle(const std::string& archive, const std::string& folder) const {
+  const std::string mark = folder + "\\" + kMarkName;
+  if (FileExists(mark)) {
+    std::size_t first = 0;
+    long long length = 0;
+    unsigned long long directory = 0;
+    const std::string text = ReadWhole(mark);
+    const bool read = std::sscanf(text.c_str(), "%zu %lld %llx", &first, &length, &directory) == 3;
+    const std::optional<ArchiveIdentity> now = IdentityOf(archive, {});
+    if (read && first > 0 && now && now->length == length && now->directory == directory) RemoveFrom(archive, first);
+    RemoveFile(mark);
+  }
+  const std::string pending = folder + "\\" + kPendingName;
+  if (!FileExists(pending)) return;
+  bool replaced = false;
+  try {
+    const Patch patch = DecodePatch(ReadWhole(pending), pending);
+    replaced = IdentityOf(archive, patch.written) == patch.after;
+  } catch (const FormatError&) {
+    // Synced before the archive was replaced: a damaged one never was.
+  }
+  if (!replaced) {
+    RemoveFile(pending);
+    return;
+  }
+  const auto files = NumberedFiles(folder);
+  RenameFile(pending, folder + "\\" + NumberedName(files.empty() ? 1 : files.back().first + 1));
+}
+
+std::vector<HistoryStore::Entry> HistoryStore::Read(const std::string& archive) const {
+  const std::string folder = FolderOf(archive);
+  std::vector<Entry> entries;
+  if (!FolderExists(folder)) return entries;
+  Settle(archive, folder);
+  for (const auto& [number, file] : NumberedFiles(folder)) {
+    Patch patch = DecodePatch(ReadWhole(file), file);
+    if (patch.archive != archive && FolderOf(patch.archive) != folder) {
+      throw FormatError("The history file " + DisplayPath(file) + " belongs to another archive.");
+    }
+    entries.push_back({file, std::move(patch)});
+  }
+  return entries;
+}
+
+std::vector<std::string> HistoryStore::Archives() const {
+  std::vector<std::string> archives;
+  for (const DirectoryEntry& entry : SearchDirectory(root_, "*")) {
+    if (!entry.isFolder || entry.name == "." || entry.name == "..") continue;
+    const auto files = NumberedFiles(root_ + "\\" + entry.name);
+    const std::string pending = root_ + "\\" + entry.name + "\\" + kPendingName;
+    const std::string any = !files.empty() ? files.front().second : FileExists(pending) ? pending : std::string();
+    if (any.empty()) continue;
+    try {
+      archives.push_back(DecodePatch(ReadWhole(any), any).archive);
+    } catch (const FormatError&) {
+      // Named by whoever reads that archive's history.
+    }
+  }
+  std::sort(archives.begin(), archives.end());
+  return archives;
+}
+
+HistoryStore::Pending::Pending(std::string pendingFile, std::string folder)
+    : file_(std::move(pendingFile)), folder_(std::move(folder)) {}
+
+HistoryStore::Pending::Pending(Pending&& other) noexcept
+    : file_(std::move(other.file_)), folder_(std::move(other.folder_)) {
+  other.file_.clear();
+}
+
+HistoryStore::Pending::~Pending() {
+  if (!file_.empty()) RemoveFile(file_);
+}
+
+void HistoryStore::Pending::Commit() {
+  const auto files = NumberedFiles(folder_);
+  RenameFile(file_, folder_ + "\\" + NumberedName(files.empty() ? 1 : files.back().first + 1));
+  file_.clear();
+}
+
+HistoryStore::Pending HistoryStore::Begin(const Patch& patch) const {
+  const std::string folder = FolderOf(patch.archive);
+  if (!ForceDirectories(folder)) {
+    throw RefusedError("The history folder " + DisplayPath(folder) + " cannot be made, so the update of " +
+                       DisplayPath(patch.archive) + " was not made either. The archive was left as it was.");
+  }
+  // What an earlier crash left is settled before this patch takes its place.
+  Settle(patch.archive, folder);
+  const std::string file = folder + "\\" + kPendingName;
+  WriteSynced(file, EncodePatch(patch));
+  return Pending(file, folder);
+}
+
+HistoryStore::RestoreMark::RestoreMark(const HistoryStore& store, std::string archive, std::size_t first,
+                                       const ArchiveIdentity& restored)
+    : store_(store), archive_(std::move(archive)), file_(store.FolderOf(archive_) + "\\" + kMarkName), first_(first) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%zu %lld %llx\n", first, static_cast<long long>(restored.length),
+                static_cast<unsigned long long>(restored.directory));
+  WriteSynced(file_, text);
+}
+
+HistoryStore::RestoreMark::~RestoreMark() {
+  if (!finished_) RemoveFile(file_);
+}
+
+void HistoryStore::RestoreMark::Finish() {
+  store_.RemoveFrom(archive_, first_);
+  RemoveFile(file_);
+  finished_ = true;
+}
+
+// Newest first, so that a crash half-way leaves the older patches numbered on.
+void HistoryStore::RemoveFrom(const std::string& archive, std::size_t first) const {
+  auto files = NumberedFiles(FolderOf(archive));
+  std::reverse(files.begin(), files.end());
+  for (const auto& [number, file] : files) {
+    if (number >= first) RemoveFile(file);
+  }
+}
+
+std::int64_t HistoryStore::Forget(const std::string& archive) const {
+  const std::string folder = FolderOf(archive);
+  std::int64_t freed = 0;
+  for (const DirectoryEntry& entry : SearchDirectory(folder, "*")) {
+    if (entry.isFolder) continue;
+    const std::string file = folder + "\\" + entry.name;
+    freed += FileSizeOf(file);
+    RemoveFile(file);
+  }
+  RemoveEmptyFolder(folder);
+  return freed;
+}
+
+}  // namespace skarvel::history

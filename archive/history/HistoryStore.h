@@ -1,0 +1,101 @@
+#pragma once
+// Where the patches of each archive are kept: below the user's history folder,
+// a folder per archive (named by a checksum of the archive's full path), one
+// file per patch, numbered from 1 in the order they were made.
+//
+// A patch reaches its archive's folder in two steps around the archive's own
+// replacement: first as a pending file, then, once the archive is in place,
+// under its number. A restore marks the archive it is about to put in place
+// before it removes the patches it undid. Whatever a crash interrupted, the
+// next read settles it by looking at the archive itself, so the history always
+// holds exactly the patches that the archive on disk has.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/history/Patch.h"
+
+namespace skarvel::history {
+
+// The identity of the archive at path, with the bytes of written read from it;
+// nothing when there is no such file or its head cannot be read.
+std::optional<ArchiveIdentity> IdentityOf(const std::string& path, const std::vector<WrittenRegion>& written);
+// The checksum of written regions, fed region by region: the same whether the
+// bytes come from memory or are read from the archive in pieces.
+class WrittenChecksum {
+ public:
+  void Add(std::string_view regionBytes);
+  std::uint64_t Value() const { return value_; }
+
+ private:
+  std::uint64_t value_ = 0;
+};
+
+class HistoryStore {
+ public:
+  // root: the history folder, internal form.
+  explicit HistoryStore(std::string root);
+  // The user's history folder ("history" in the program's per-user data folder).
+  static HistoryStore Default();
+  const std::string& Root() const { return root_; }
+
+  // The archive's patches, oldest first, each with the name of its file; what a
+  // crash left is settled first. A damaged or foreign file raises FormatError
+  // naming it, and is left as it is.
+  struct Entry {
+    std::string file;
+    Patch patch;
+  };
+  std::vector<Entry> Read(const std::string& archive) const;
+  // Every archive that has a folder here, as its patches name it.
+  std::vector<std::string> Archives() const;
+
+  // A patch whose archive is about to be replaced: written and synced as
+  // pending; Commit() gives it its number once the archive is in place. Left
+  // uncommitted (the replacement failed), it is removed.
+  class Pending {
+   public:
+    Pending(std::string pendingFile, std::string folder);
+    Pending(Pending&& other) noexcept;
+    Pending(const Pending&) = delete;
+    Pending& operator=(const Pending&) = delete;
+    ~Pending();
+    void Commit();
+
+   private:
+    std::string file_, folder_;
+  };
+  Pending Begin(const Patch& patch) const;
+
+  // A restore about to put in place the archive that the patches from number
+  // first on found: marked, so that a crash after the replacement still has
+  // those patches removed. Finish() removes them and the mark; left
+  // unfinished, the mark goes and the history stays.
+  class RestoreMark {
+   public:
+    RestoreMark(const HistoryStore& store, std::string archive, std::size_t first, const ArchiveIdentity& restored);
+    RestoreMark(const RestoreMark&) = delete;
+    RestoreMark& operator=(const RestoreMark&) = delete;
+    ~RestoreMark();
+    void Finish();
+
+   private:
+    const HistoryStore& store_;
+    std::string archive_, file_;
+    std::size_t first_;
+    bool finished_ = false;
+  };
+
+  // Removes the archive's history; the bytes its files took.
+  std::int64_t Forget(const std::string& archive) const;
+
+ private:
+  std::string FolderOf(const std::string& archive) const;
+  void Settle(const std::string& archive, const std::string& folder) const;
+  void RemoveFrom(const std::string& archive, std::size_t first) const;
+
+  std::string root_;
+};
+
+}  // namespace skarvel::history

@@ -1,0 +1,254 @@
+#include "archive/history/Patch.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "host/Encoding.h"
+#include "host/Errors.h"
+
+namespace skarvel::history {
+namespace {
+
+// A history file: this magic, the version, the payload's length and checksum,
+// then the payload. Numbers are little-endian.
+constexpr char kMagic[16] = {'S', 'K', 'A', 'R', 'V', 'E', 'L', ' ', 'H', 'I', 'S', 'T', 'O', 'R', 'Y', '\n'};
+constexpr std::uint32_t kVersion = 1;
+constexpr std::size_t kPreambleSize = sizeof kMagic + 4 + 8 + 8;
+constexpr std::int64_t kRecordSize = 136;
+
+class Writer {
+ public:
+  void U32(std::uint32_t value) { Bytes(&value, 4); }
+  void I32(std::int32_t value) { Bytes(&value, 4); }
+  void I64(std::int64_t value) { Bytes(&value, 8); }
+  void U64(std::uint64_t value) { Bytes(&value, 8); }
+  void Text(std::string_view text) {
+    U32(static_cast<std::uint32_t>(text.size()));
+    out_.append(text);
+  }
+  void Identity(const ArchiveIdentity& identity) {
+    I64(identity.length);
+    U64(identity.directory);
+    U64(identity.written);
+  }
+  std::string& out() { return out_; }
+
+ private:
+  // The program runs on little-endian machines only (x86 and ARM as built).
+  void Bytes(const void* data, std::size_t size) { out_.append(static_cast<const char*>(data), size); }
+  std::string out_;
+};
+
+class Reader {
+ public:
+  Reader(std::string_view bytes, const std::string& fileName) : bytes_(bytes), fileName_(fileName) {}
+
+  [[noreturn]] void Damaged(const std::string& why) const {
+    throw FormatError("The history file " + DisplayPath(fileName_) + " is damaged: " + why + ".");
+  }
+  std::uint32_t U32() { return Number<std::uint32_t>(); }
+  std::int32_t I32() { return Number<std::int32_t>(); }
+  std::int64_t I64() { return Number<std::int64_t>(); }
+  std::uint64_t U64() { return Number<std::uint64_t>(); }
+  std::string Text() { return std::string(Take(U32())); }
+  std::string_view Take(std::uint64_t size) {
+    if (size > bytes_.size() - at_) Damaged("it ends early");
+    const std::string_view part = bytes_.substr(at_, static_cast<std::size_t>(size));
+    at_ += static_cast<std::size_t>(size);
+    return part;
+  }
+  // A count of records of at least minSize bytes each must fit in what is left,
+  // before anything is sized by it.
+  std::uint32_t Count(std::size_t minSize) {
+    const std::uint32_t count = U32();
+    if (count > (bytes_.size() - at_) / minSize) Damaged("a count passes its end");
+    return count;
+  }
+  ArchiveIdentity Identity() {
+    ArchiveIdentity identity;
+    identity.length = I64();
+    identity.directory = U64();
+    identity.written = U64();
+    return identity;
+  }
+  bool AtEnd() const { return at_ == bytes_.size(); }
+
+ private:
+  template <typename T>
+  T Number() {
+    T value{};
+    std::memcpy(&value, Take(sizeof value).data(), sizeof value);
+    return value;
+  }
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+  const std::string& fileName_;
+};
+
+// The old archive's pieces must cover it exactly, once, after its directory:
+// a restore then writes every byte of it and no byte twice.
+void CheckPieces(const Patch& patch, Reader& reader) {
+  if (patch.oldHead.size() < 4) reader.Damaged("the old directory is missing");
+  std::int32_t count = 0;
+  std::memcpy(&count, patch.oldHead.data(), 4);
+  if (count < 0 || patch.oldHead.size() != 4 + static_cast<std::uint64_t>(count) * kRecordSize) {
+    reader.Damaged("the old directory does not match its count");
+  }
+  const auto headEnd = static_cast<std::int64_t>(patch.oldHead.size());
+  if (patch.oldLength < headEnd) reader.Damaged("the old archive is shorter than its directory");
+  std::vector<std::pair<std::int64_t, std::int64_t>> pieces;
+  for (const KeptEntry& kept : patch.kept) {
+    if (kept.index < 0 || kept.index >= count || kept.size <= 0 || kept.oldOffset < 0) {
+      reader.Damaged("a kept entry lies outside the old archive");
+    }
+    pieces.emplace_back(kept.oldOffset, kept.size);
+  }
+  for (const StoredRegion& region : patch.stored) {
+    if (region.bytes.empty() || region.position < 0) reader.Damaged("a kept region is empty or misplaced");
+    pieces.emplace_back(region.position, static_cast<std::int64_t>(region.bytes.size()));
+  }
+  std::sort(pieces.begin(), pieces.end());
+  std::int64_t end = headEnd;
+  for (const auto& [position, size] : pieces) {
+    if (position != end || size > patch.oldLength - position) reader.Damaged("the old archive's pieces do not fit");
+    end = position + size;
+  }
+  if (end != patch.oldLength) reader.Damaged("the old archive's pieces do not fill it");
+  for (const WrittenRegion& region : patch.written) {
+    if (region.position < 0 || region.size < 0 || region.size > patch.after.length - region.position) {
+      reader.Damaged("a written region lies outside the archive");
+    }
+  }
+}
+
+}  // namespace
+
+std::uint64_t Checksum(std::string_view bytes, std::uint64_t seed) {
+  std::uint64_t hash = 0xcbf29ce484222325ULL ^ seed;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes.data() + i, 8);
+    hash = (hash ^ word) * 0x100000001b3ULL;
+    hash ^= hash >> 29;
+  }
+  for (; i < bytes.size(); ++i) hash = (hash ^ static_cast<unsigned char>(bytes[i])) * 0x100000001b3ULL;
+  return hash ^ (hash >> 32) ^ bytes.size();
+}
+
+std::int64_t Patch::StoredBytes() const {
+  std::int64_t total = static_cast<std::int64_t>(oldHead.size());
+  for (const StoredRegion& region : stored) total += static_cast<std::int64_t>(region.bytes.size());
+  return total;
+}
+
+std::string EncodePatch(const Patch& patch) {
+  Writer payload;
+  for (const std::string* text : {&patch.archive, &patch.run, &patch.how, &patch.package, &patch.source}) {
+    payload.Text(*text);
+  }
+  payload.I64(patch.time);
+  payload.U32(static_cast<std::uint32_t>(patch.replaced.size()));
+  for (const ReplacedEntry& entry : patch.replaced) {
+    payload.I32(entry.index);
+    payload.Text(entry.name);
+    payload.I64(entry.oldSize);
+    payload.I64(entry.newSize);
+  }
+  payload.U32(static_cast<std::uint32_t>(patch.appended.size()));
+  for (const AppendedEntry& entry : patch.appended) {
+    payload.I32(entry.index);
+    payload.Text(entry.name);
+    payload.I64(entry.size);
+  }
+  payload.I64(patch.oldLength);
+  payload.Text(patch.oldHead);
+  payload.U32(static_cast<std::uint32_t>(patch.kept.size()));
+  for (const KeptEntry& kept : patch.kept) {
+    payload.I32(kept.index);
+    payload.I64(kept.oldOffset);
+    payload.I64(kept.size);
+  }
+  payload.U32(static_cast<std::uint32_t>(patch.stored.size()));
+  for (const StoredRegion& region : patch.stored) {
+    payload.I64(region.position);
+    payload.Text(region.bytes);
+  }
+  payload.Identity(patch.before);
+  payload.U32(static_cast<std::uint32_t>(patch.written.size()));
+  for (const WrittenRegion& region : patch.written) {
+    payload.I64(region.position);
+    payload.I64(region.size);
+  }
+  payload.Identity(patch.after);
+
+  Writer file;
+  file.out().append(kMagic, sizeof kMagic);
+  file.U32(kVersion);
+  file.U64(payload.out().size());
+  file.U64(Checksum(payload.out()));
+  file.out() += payload.out();
+  return std::move(file.out());
+}
+
+Patch DecodePatch(std::string_view bytes, const std::string& fileName) {
+  Reader head(bytes, fileName);
+  if (bytes.size() < kPreambleSize || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) {
+    throw FormatError("The file " + DisplayPath(fileName) + " is no history file of this program.");
+  }
+  head.Take(sizeof kMagic);
+  if (const std::uint32_t version = head.U32(); version != kVersion) {
+    throw FormatError("The history file " + DisplayPath(fileName) + " has version " + std::to_string(version) +
+                      ", which this program does not read.");
+  }
+  const std::uint64_t size = head.U64();
+  const std::uint64_t checksum = head.U64();
+  const std::string_view body = head.Take(size);
+  if (!head.AtEnd()) head.Damaged("bytes follow its end");
+  if (Checksum(body) != checksum) head.Damaged("its checksum does not match what it keeps");
+
+  Reader reader(body, fileName);
+  Patch patch;
+  for (std::string* text : {&patch.archive, &patch.run, &patch.how, &patch.package, &patch.source}) {
+    *text = reader.Text();
+  }
+  patch.time = reader.I64();
+  patch.replaced.resize(reader.Count(4 + 4 + 8 + 8));
+  for (ReplacedEntry& entry : patch.replaced) {
+    entry.index = reader.I32();
+    entry.name = reader.Text();
+    entry.oldSize = reader.I64();
+    entry.newSize = reader.I64();
+  }
+  patch.appended.resize(reader.Count(4 + 4 + 8));
+  for (AppendedEntry& entry : patch.appended) {
+    entry.index = reader.I32();
+    entry.name = reader.Text();
+    entry.size = reader.I64();
+  }
+  patch.oldLength = reader.I64();
+  patch.oldHead = reader.Text();
+  patch.kept.resize(reader.Count(4 + 8 + 8));
+  for (KeptEntry& kept : patch.kept) {
+    kept.index = reader.I32();
+    kept.oldOffset = reader.I64();
+    kept.size = reader.I64();
+  }
+  patch.stored.resize(reader.Count(8 + 4));
+  for (StoredRegion& region : patch.stored) {
+    region.position = reader.I64();
+    region.bytes = reader.Text();
+  }
+  patch.before = reader.Identity();
+  patch.written.resize(reader.Count(8 + 8));
+  for (WrittenRegion& region : patch.written) {
+    region.position = reader.I64();
+    region.size = reader.I64();
+  }
+  patch.after = reader.Identity();
+  if (!reader.AtEnd()) reader.Damaged("bytes follow its last record");
+  CheckPieces(patch, reader);
+  return patch;
+}
+
+}  // namespace skarvel::history

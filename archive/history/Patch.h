@@ -1,0 +1,89 @@
+#pragma once
+// One patch of an archive's history: what an update changed, and what is needed
+// to give the archive back byte for byte as the patch found it (its old
+// directory, the old bytes the rewrite dropped, and where the bytes it kept now
+// lie), kept in a file of the program's own format (see the README).
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skarvel::history {
+
+// A checksum of bytes: 64 bits, a word at a time, enough to tell damage and
+// another program's change from the expected bytes.
+std::uint64_t Checksum(std::string_view bytes, std::uint64_t seed = 0);
+
+struct ReplacedEntry {
+  std::int32_t index = 0;
+  std::string name;
+  std::int64_t oldSize = 0, newSize = 0;
+  bool operator==(const ReplacedEntry&) const = default;
+};
+struct AppendedEntry {
+  std::int32_t index = 0;
+  std::string name;
+  std::int64_t size = 0;
+  bool operator==(const AppendedEntry&) const = default;
+};
+// An old entry whose bytes the rewrite kept: at oldOffset in the old archive,
+// at the offset of the same index in the new one.
+struct KeptEntry {
+  std::int32_t index = 0;
+  std::int64_t oldOffset = 0, size = 0;
+  bool operator==(const KeptEntry&) const = default;
+};
+// Old bytes that the rewrite dropped (replaced data, gaps, bytes after the last
+// entry), with their place in the old archive.
+struct StoredRegion {
+  std::int64_t position = 0;
+  std::string bytes;
+  bool operator==(const StoredRegion&) const = default;
+};
+// A place of the new archive that the patch wrote.
+struct WrittenRegion {
+  std::int64_t position = 0, size = 0;
+  bool operator==(const WrittenRegion&) const = default;
+};
+
+// What tells an archive as a patch left it from any other: its length, its
+// count and directory, and the bytes the patch wrote.
+struct ArchiveIdentity {
+  std::int64_t length = 0;
+  std::uint64_t directory = 0;  // Checksum of the count and the directory
+  std::uint64_t written = 0;    // Checksum of the written regions, in order
+  bool operator==(const ArchiveIdentity&) const = default;
+};
+
+struct Patch {
+  // Who made it.
+  std::string archive;  // internal path
+  std::string run;      // shared by the patches of one run
+  std::int64_t time = 0;  // seconds since 1970, UTC
+  std::string how;      // "window", "installer" or "command line"
+  std::string package;  // the installer's package folder, or empty
+  std::string source;   // the source text of the update
+  std::vector<ReplacedEntry> replaced;
+  std::vector<AppendedEntry> appended;
+  // The archive before: its bytes up to its directory's end, then the pieces.
+  std::int64_t oldLength = 0;
+  std::string oldHead;  // the count and the directory, as in the file
+  std::vector<KeptEntry> kept;
+  std::vector<StoredRegion> stored;
+  ArchiveIdentity before;  // length and directory (written is 0)
+  // The archive after.
+  std::vector<WrittenRegion> written;
+  ArchiveIdentity after;
+
+  bool operator==(const Patch&) const = default;
+  // The bytes the patch keeps of the old archive.
+  std::int64_t StoredBytes() const;
+};
+
+// The file's bytes.
+std::string EncodePatch(const Patch& patch);
+// The patch in a file's bytes; FormatError naming fileName when the bytes are no
+// history file of this program, are damaged, or describe an impossible archive.
+Patch DecodePatch(std::string_view bytes, const std::string& fileName);
+
+}  // namespace skarvel::history

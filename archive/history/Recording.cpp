@@ -1,0 +1,129 @@
+#include "archive/history/Recording.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <set>
+
+#include "archive/history/HistoryStore.h"
+#include "host/FileSystem.h"
+
+namespace skarvel::history {
+namespace {
+
+std::string Head(std::int32_t count, const std::vector<WadDirEntry>& entries) {
+  std::string head(reinterpret_cast<const char*>(&count), 4);
+  head.append(reinterpret_cast<const char*>(entries.data()), static_cast<std::size_t>(count) * sizeof(WadDirEntry));
+  return head;
+}
+
+// The old entries whose data shares no byte with another's: only those can be
+// taken back from where the rewrite put them, since where regions overlap the
+// rewrite writes each byte once, for one of them.
+std::vector<bool> StandAlone(const ArchiveBefore& before) {
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(before.count); ++i) {
+    if (before.entries[i].Size > 0) order.push_back(i);
+  }
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return before.entries[a].Offset < before.entries[b].Offset; });
+  std::vector<bool> alone(static_cast<std::size_t>(before.count), false);
+  std::int64_t reach = -1;  // the end of the data before this entry
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const WadDirEntry& entry = before.entries[order[k]];
+    const std::int64_t end = static_cast<std::int64_t>(entry.Offset) + entry.Size;
+    const bool clearBefore = entry.Offset >= reach;
+    const bool clearAfter = k + 1 == order.size() || before.entries[order[k + 1]].Offset >= end;
+    alone[order[k]] = clearBefore && clearAfter;
+    reach = std::max(reach, end);
+  }
+  return alone;
+}
+
+}  // namespace
+
+std::string NewRunId() {
+  std::random_device random;
+  char id[48];
+  std::snprintf(id, sizeof id, "%lld-%08x", static_cast<long long>(std::time(nullptr)), random());
+  return id;
+}
+
+ArchiveBefore TakeBefore(const WadArchive& wad, const std::string& path) {
+  ArchiveBefore before;
+  before.length = FileSizeOf(path);
+  before.count = wad.Count;
+  before.entries.assign(wad.Entries.begin(), wad.Entries.begin() + wad.Count);
+  return before;
+}
+
+Patch MakePatch(const std::string& path, const ArchiveBefore& before, const WadArchive& after, PatchChanges changes,
+                const std::string& source, const PatchOrigin& origin) {
+  Patch patch;
+  patch.archive = path;
+  patch.run = origin.run;
+  patch.time = static_cast<std::int64_t>(std::time(nullptr));
+  patch.how = origin.how;
+  patch.package = origin.package;
+  patch.source = source;
+  patch.replaced = std::move(changes.replaced);
+  patch.appended = std::move(changes.appended);
+
+  patch.oldLength = before.length;
+  patch.oldHead = Head(before.count, before.entries);
+  patch.before = {before.length, Checksum(patch.oldHead), 0};
+
+  // Kept: an old entry that stands alone and whose data the rewrite copies
+  // from where it was. Every other old byte after the directory is stored.
+  const std::vector<bool> alone = StandAlone(before);
+  std::vector<std::pair<std::int64_t, std::int64_t>> keptRanges;
+  for (std::int32_t i = 0; i < before.count; ++i) {
+    const WadDirEntry& old = before.entries[static_cast<std::size_t>(i)];
+    const auto index = static_cast<std::size_t>(i);
+    if (!alone[index] || !after.IsLeftInFile(index) || after.DataLeftInFile[index] != old.Offset ||
+        after.Entries[index].Size != old.Size || static_cast<std::int64_t>(old.Offset) + old.Size > before.length ||
+        static_cast<std::int64_t>(old.Offset) < static_cast<std::int64_t>(patch.oldHead.size())) {
+      continue;
+    }
+    patch.kept.push_back({i, old.Offset, old.Size});
+    keptRanges.emplace_back(old.Offset, old.Size);
+  }
+  std::sort(keptRanges.begin(), keptRanges.end());
+  File old = File::OpenForReading(path);
+  auto store = [&](std::int64_t from, std::int64_t to) {
+    if (to <= from) return;
+    StoredRegion region{from, std::string(static_cast<std::size_t>(to - from), '\0')};
+    old.ReadAt(from, region.bytes.data(), region.bytes.size());
+    patch.stored.push_back(std::move(region));
+  };
+  std::int64_t at = static_cast<std::int64_t>(patch.oldHead.size());
+  for (const auto& [offset, size] : keptRanges) {
+    store(at, offset);
+    at = offset + size;
+  }
+  store(at, before.length);
+
+  // After: the new directory, and the data the rewrite writes from memory.
+  const std::string newHead = Head(after.Count, after.Entries);
+  std::int64_t length = static_cast<std::int64_t>(newHead.size());
+  WrittenChecksum written;
+  std::set<std::int32_t> touched;
+  for (const ReplacedEntry& entry : patch.replaced) touched.insert(entry.index);
+  for (const AppendedEntry& entry : patch.appended) touched.insert(entry.index);
+  for (std::int32_t i = 0; i < after.Count; ++i) {
+    const WadDirEntry& entry = after.Entries[static_cast<std::size_t>(i)];
+    if (entry.Size > 0) length = std::max(length, static_cast<std::int64_t>(entry.Offset) + entry.Size);
+  }
+  for (const std::int32_t i : touched) {
+    const auto index = static_cast<std::size_t>(i);
+    const WadDirEntry& entry = after.Entries[index];
+    if (entry.Size <= 0 || after.IsLeftInFile(index)) continue;
+    patch.written.push_back({entry.Offset, entry.Size});
+    written.Add(after.Payloads[index]);
+  }
+  patch.after = {length, Checksum(newHead), written.Value()};
+  return patch;
+}
+
+}  // namespace skarvel::history

@@ -1,0 +1,132 @@
+#include "archive/history/Restore.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "archive/WadArchive.h"
+#include "host/Encoding.h"
+#include "host/Errors.h"
+#include "host/FileSystem.h"
+
+namespace skarvel::history {
+namespace {
+
+std::string Quoted(const std::string& path) { return "\"" + DisplayPath(path) + "\""; }
+
+[[noreturn]] void Refuse(const std::string& archive, const std::string& why) {
+  throw RefusedError("The restore of " + Quoted(archive) + " was refused: " + why +
+                     ". The archive and its history were left as they were.");
+}
+
+// Writes the archive that patch found, from the archive it left (current).
+void WriteArchiveBefore(const Patch& patch, File& current, File& out) {
+  std::int32_t count = 0;
+  if (current.LengthAtOpen() < 4) Refuse(patch.archive, "the archive is shorter than its count");
+  current.ReadAt(0, &count, 4);
+  if (count < 0 || 4 + static_cast<std::int64_t>(count) * 136 > current.LengthAtOpen()) {
+    Refuse(patch.archive, "its directory does not fit in it");
+  }
+  std::vector<WadDirEntry> entries(static_cast<std::size_t>(count));
+  if (count > 0) current.ReadAt(4, entries.data(), entries.size() * sizeof(WadDirEntry));
+
+  // The pieces in the old archive's order; they follow each other without a gap.
+  struct Piece {
+    std::int64_t position;
+    const KeptEntry* kept;
+    const StoredRegion* stored;
+  };
+  std::vector<Piece> pieces;
+  for (const KeptEntry& kept : patch.kept) pieces.push_back({kept.oldOffset, &kept, nullptr});
+  for (const StoredRegion& region : patch.stored) pieces.push_back({region.position, nullptr, &region});
+  std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.position < b.position; });
+
+  out.Seek(0);
+  out.Write(patch.oldHead.data(), patch.oldHead.size());
+  for (const Piece& piece : pieces) {
+    if (piece.stored != nullptr) {
+      out.Write(piece.stored->bytes.data(), piece.stored->bytes.size());
+      continue;
+    }
+    const KeptEntry& kept = *piece.kept;
+    if (kept.index >= count || entries[static_cast<std::size_t>(kept.index)].Size != kept.size) {
+      Refuse(patch.archive, "entry " + std::to_string(kept.index) + " is not where its patch left it");
+    }
+    out.CopyFrom(current, entries[static_cast<std::size_t>(kept.index)].Offset, kept.size);
+  }
+}
+
+// A file beside the archive for a step between two patches, removed when done.
+class StepFile {
+ public:
+  explicit StepFile(std::string path) : path_(std::move(path)), file_(File::Create(path_)) {}
+  ~StepFile() {
+    try {
+      file_.Close();
+    } catch (const Error&) {
+    }
+    RemoveFile(path_);
+  }
+  StepFile(const StepFile&) = delete;
+  StepFile& operator=(const StepFile&) = delete;
+  File& file() { return file_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  File file_;
+};
+
+}  // namespace
+
+RestorePlan PlanRestore(const HistoryStore& store, const std::string& archive, std::size_t first) {
+  std::vector<HistoryStore::Entry> patches = store.Read(archive);
+  if (patches.empty()) Refuse(archive, "it has no recorded patch to undo");
+  if (first < 1 || first > patches.size()) {
+    Refuse(archive, "it has " + std::to_string(patches.size()) + " recorded patches, and no patch " +
+                        std::to_string(first));
+  }
+  const Patch& newest = patches.back().patch;
+  if (IdentityOf(archive, newest.written) != newest.after) {
+    Refuse(archive, "another program changed the archive since its last recorded patch");
+  }
+  RestorePlan plan{archive, first, {}};
+  for (std::size_t k = patches.size(); k >= first; --k) plan.undone.push_back(std::move(patches[k - 1]));
+  return plan;
+}
+
+std::size_t FirstPatchOfPackage(const std::vector<HistoryStore::Entry>& patches, const std::string& folder) {
+  for (std::size_t k = 0; k < patches.size(); ++k) {
+    if (!patches[k].patch.package.empty() && patches[k].patch.package == folder) return k + 1;
+  }
+  return 0;
+}
+
+void Restore(const HistoryStore& store, const RestorePlan& plan) {
+  const std::string& archive = plan.archive;
+  std::unique_ptr<StepFile> previous;
+  for (std::size_t k = 0; k < plan.undone.size(); ++k) {
+    const Patch& patch = plan.undone[k].patch;
+    File current = File::OpenForReading(previous ? previous->path() : archive);
+    if (k + 1 < plan.undone.size()) {
+      auto step = std::make_unique<StepFile>(archive + ".skarvel-restore-" + std::to_string(k));
+      ConcerningFile(step->path(), [&] { WriteArchiveBefore(patch, current, step->file()); });
+      step->file().Sync();
+      current.Close();
+      previous = std::move(step);
+      continue;
+    }
+    ConcerningFile(archive, [&] {
+      ReplacementFile replacement(archive);
+      WriteArchiveBefore(patch, current, replacement.file());
+      current.Close();
+      // Marked before the archive is replaced: a crash after it still has the
+      // undone patches removed by the next read.
+      HistoryStore::RestoreMark mark(store, archive, plan.first, patch.before);
+      replacement.Commit();
+      mark.Finish();
+    });
+  }
+}
+
+}  // namespace skarvel::history

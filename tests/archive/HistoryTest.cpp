@@ -1,0 +1,179 @@
+// The history of patches: chains of updates on one archive, each undone back
+// to every earlier state and compared byte for byte with a copy kept here; the
+// refusals that change nothing; and what a crash at either side of the
+// archive's replacement leaves.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "archive/WadUpdate.h"
+#include "archive/history/Restore.h"
+#include "host/Encoding.h"
+#include "host/Errors.h"
+#include "host/Paths.h"
+#include "support/OperationTest.h"
+#include "support/WadBytes.h"
+
+namespace skarvel::history {
+namespace {
+
+using test::PackedWad;
+using test::ReadNativeFile;
+using test::TestEntry;
+using test::WriteNativeFile;
+
+struct Step {
+  std::string package;  // empty: the command line's patch
+  std::vector<TestEntry> files;
+};
+
+struct Chain {
+  const char* name;
+  std::string archive;  // the bytes before the first patch
+  std::vector<Step> steps;
+};
+
+class HistoryTest : public test::OperationTest {
+ protected:
+  HistoryStore store{dir.Internal("history")};
+  std::string archive = dir.Internal("track.wad");
+
+  // Runs the steps as updates with history; the archive's bytes before each
+  // step and after the last.
+  std::vector<std::string> Apply(const Chain& chain) {
+    WriteNativeFile(dir.Native("track.wad"), chain.archive);
+    bench.archiveText = archive;
+    std::vector<std::string> states{chain.archive};
+    for (std::size_t k = 0; k < chain.steps.size(); ++k) {
+      const std::string source = "src" + std::to_string(k);
+      for (const TestEntry& file : chain.steps[k].files) {
+        WriteNativeFile(dir.Native(ToNativePath(source + "\\" + file.name)), file.data);
+      }
+      bench.sourceText = dir.Internal(source);
+      UpdateOptions options;
+      options.history = &store;
+      options.origin = {"run" + std::to_string(k), chain.steps[k].package.empty() ? "command line" : "installer",
+                        chain.steps[k].package};
+      EXPECT_TRUE(Update1wad(state, bench, options)) << chain.name << " step " << k;
+      states.push_back(ReadNativeFile(dir.Native("track.wad")));
+    }
+    return states;
+  }
+  std::string Bytes() const { return ReadNativeFile(dir.Native("track.wad")); }
+};
+
+void PrintTo(const Chain& chain, std::ostream* out) { *out << chain.name; }
+
+// Before, a gap, and bytes after the last entry: what no entry holds is kept too.
+std::string WithTail(std::string bytes) { return bytes + "tail bytes no entry holds"; }
+
+const Chain kChains[] = {
+    {"replace", PackedWad({{"a.tex", "aaaa"}, {"b.tex", "bbbbbbbb"}, {"c.tex", "cc"}}),
+     {{"", {{"b.tex", "B"}}}, {"", {{"b.tex", "BBBBBBBBBBBBBBBB"}}}, {"", {{"a.tex", "A2"}, {"c.tex", "C2"}}}}},
+    {"append", PackedWad({{"a.tex", "aaaa"}}), {{"", {{"new.tex", "nn"}}}, {"", {{"more.tex", "mmmm"}}}}},
+    {"replace and append, tail bytes", WithTail(PackedWad({{"a.tex", "aaaa"}, {"b.tex", "bb"}})),
+     {{"", {{"a.tex", "A"}, {"z.tex", "zzz"}}}, {"", {{"b.tex", "B2B2B2"}}}}},
+    {"two packages on the same entry", PackedWad({{"car.tex", "original"}, {"x.bin", "x"}}),
+     {{"C:\\pkgA", {{"car.tex", "package A"}}}, {"C:\\pkgB", {{"car.tex", "package B, longer"}}}}},
+    {"empty archive", PackedWad({}), {{"", {{"first.tex", "1"}}}}},
+};
+
+class HistoryChainTest : public HistoryTest, public ::testing::WithParamInterface<Chain> {};
+
+TEST_P(HistoryChainTest, EveryEarlierStateComesBackByteForByte) {
+  const Chain& chain = GetParam();
+  for (std::size_t first = 1; first <= chain.steps.size(); ++first) {
+    const std::vector<std::string> states = Apply(chain);
+    ASSERT_EQ(store.Read(archive).size(), chain.steps.size());
+    Restore(store, PlanRestore(store, archive, first));
+    EXPECT_EQ(Bytes(), states[first - 1]) << "before patch " << first;
+    EXPECT_EQ(store.Read(archive).size(), first - 1);
+    store.Forget(archive);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Chains, HistoryChainTest, ::testing::ValuesIn(kChains),
+                         [](const auto& info) {
+                           std::string name;
+                           for (const char c : std::string(info.param.name)) name += std::isalnum(c) ? c : '_';
+                           return name;
+                         });
+
+TEST_F(HistoryTest, EitherPackageIsUndoneWithWhatCameAfterIt) {
+  const Chain& chain = kChains[3];
+  for (const auto& [package, state] : {std::pair{"C:\\pkgB", 1}, std::pair{"C:\\pkgA", 0}}) {
+    const std::vector<std::string> states = Apply(chain);
+    Restore(store, PlanRestore(store, archive, FirstPatchOfPackage(store.Read(archive), package)));
+    EXPECT_EQ(Bytes(), states[static_cast<std::size_t>(state)]) << package;
+    store.Forget(archive);
+  }
+}
+
+TEST_F(HistoryTest, ARefusedRestoreChangesNeitherTheArchiveNorItsHistory) {
+  const Chain& chain = kChains[0];
+  struct Case {
+    const char* name;
+    std::function<void()> damage;
+  };
+  const Case cases[] = {
+      {"changed by another program",
+       [this] { WriteNativeFile(dir.Native("track.wad"), Bytes() + "x"); }},
+      {"a damaged history file",
+       [this] {
+         const std::string file = ToNativePath(store.Read(archive).front().file);
+         std::string bytes = ReadNativeFile(file);
+         bytes[bytes.size() / 2] ^= 1;
+         WriteNativeFile(file, bytes);
+       }},
+  };
+  for (const Case& c : cases) {
+    Apply(chain);
+    c.damage();
+    const std::string before = Bytes();
+    EXPECT_THROW(Restore(store, PlanRestore(store, archive, 1)), Error) << c.name;
+    EXPECT_EQ(Bytes(), before) << c.name;
+    store.Forget(archive);
+  }
+  EXPECT_THROW(PlanRestore(store, archive, 1), RefusedError) << "nothing to undo";
+}
+
+// A crash at any moment of an update or a restore leaves files as the store
+// writes them on the way: a pending patch, a restore's mark. The next read
+// finds exactly the patches that the archive on disk has.
+TEST_F(HistoryTest, WhatACrashLeftIsSettledByWhatTheArchiveHolds) {
+  const std::vector<std::string> states = Apply({"one", PackedWad({{"a.tex", "aaaa"}}), {{"", {{"a.tex", "A"}}}}});
+  const HistoryStore::Entry entry = store.Read(archive).back();
+  const std::string folder = ToNativePath(Path(entry.file));
+  const std::string patchBytes = ReadNativeFile(ToNativePath(entry.file));
+  // The mark of a restore, as the restore leaves it just before the replacement.
+  std::string mark;
+  {
+    HistoryStore::RestoreMark marking(store, archive, 1, entry.patch.before);
+    mark = ReadNativeFile(folder + "restore.mark");
+  }
+  struct Case {
+    const char* name;
+    std::string leftFile, leftBytes;  // what the crash left in the archive's folder
+    const std::string* archiveBytes;
+    std::size_t patchesAfter;
+  };
+  const Case cases[] = {
+      {"update, crash before the replacement", "pending.patch", patchBytes, &states[0], 0},
+      {"update, crash after the replacement", "pending.patch", patchBytes, &states[1], 1},
+      {"restore, crash before the replacement", "restore.mark", mark, &states[1], 1},
+      {"restore, crash after the replacement", "restore.mark", mark, &states[0], 0},
+  };
+  for (const Case& c : cases) {
+    store.Forget(archive);
+    if (c.leftFile == "restore.mark") WriteNativeFile(ToNativePath(entry.file), patchBytes);
+    WriteNativeFile(folder + c.leftFile, c.leftBytes);
+    WriteNativeFile(dir.Native("track.wad"), *c.archiveBytes);
+    EXPECT_EQ(store.Read(archive).size(), c.patchesAfter) << c.name;
+    EXPECT_FALSE(test::NativeExists(folder + c.leftFile)) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace skarvel::history
