@@ -2,9 +2,11 @@
 // The program-wide state: one archive, one source list, one settings store and
 // the flags. Created once by the program (or by a test) and handed by reference
 // to every operation.
+#include <optional>
 #include <utility>
 
 #include "archive/WadArchive.h"
+#include "archive/history/HistoryStore.h"
 #include "host/Paths.h"
 #include "host/Registry.h"
 #include "host/SettingsStore.h"
@@ -22,6 +24,9 @@ struct AppState {
   bool allTracks = false;
   bool commandLineMode = false;
   bool gameFolderFound = false;
+  // Where the desktop program and the installer record every update's patches
+  // (set at start-up; a test that sets none records nothing).
+  std::optional<history::HistoryStore> history;
 };
 
 }  // namespace skarvel

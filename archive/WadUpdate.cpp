@@ -366,6 +366,13 @@ bool Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options)
   return true;
 }
 
+UpdateOptions RecordedUpdate(const AppState& state, std::string how, std::string package) {
+  UpdateOptions options;
+  if (state.history) options.history = &*state.history;
+  options.origin = {history::NewRunId(), std::move(how), std::move(package)};
+  return options;
+}
+
 bool UpdateWads(AppState& state, Workbench& bench, const UpdateOptions& options) {
   state.allTracks = true;
   return Update1wad(state, bench, options);

@@ -63,6 +63,10 @@ struct UpdateOptions {
   history::PatchOrigin origin;
 };
 
+// The options of the desktop program's and the installer's updates, which
+// always record their patches where the state says, as one new run.
+UpdateOptions RecordedUpdate(const AppState& state, std::string how, std::string package = {});
+
 // "Update wad": the run over the archive edit's archive, or over the track
 // archives while state.allTracks is set. False when a check stopped it with one
 // of its messages, so that a caller can tell that nothing was patched; true when

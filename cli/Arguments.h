@@ -8,7 +8,7 @@
 
 namespace skarvel::cli {
 
-enum class Command { Help, Version, List, Extract, ExtractOne, Create, Update, UpdateTracks, Verify };
+enum class Command { Help, Version, List, Extract, ExtractOne, Create, Update, UpdateTracks, Verify, History, Restore, Forget };
 
 struct Arguments {
   Command command = Command::Help;
@@ -17,6 +17,10 @@ struct Arguments {
   bool dryRun = false;
   bool quiet = false;
   std::optional<std::string> gameFolder;
+  bool noHistory = false;
+  std::optional<std::size_t> before;  // restore: the oldest patch undone
+  bool original = false;
+  std::optional<std::string> package;
 };
 
 // A command line that names no command, or a command with the wrong words.

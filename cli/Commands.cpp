@@ -10,6 +10,7 @@
 #include "archive/WadExtract.h"
 #include "archive/WadUpdate.h"
 #include "archive/WadVerify.h"
+#include "cli/HistoryCommands.h"
 #include "cli/Json.h"
 #include "cli/SourceCheck.h"
 #include "cli/TerminalWorkbench.h"
@@ -138,11 +139,25 @@ void PrintPlan(const UpdatePlan& plan, std::ostream& out) {
   out << std::flush;
 }
 
+// The user's history of patches; refused where the system names no folder for it.
+const history::HistoryStore& Store() {
+  static const std::optional<history::HistoryStore> store = history::HistoryStore::Default();
+  if (!store) {
+    throw RefusedError("The folder of the history of patches is unknown: neither XDG_DATA_HOME nor HOME is set. "
+                       "Use --no-history to update without one.");
+  }
+  return *store;
+}
+
 UpdateOptions OptionsOf(const Arguments& args, std::ostream& out) {
   UpdateOptions options;
   options.dryRun = args.dryRun;
   if (args.dryRun) options.onPlan = [&out](const UpdatePlan& plan) { PrintPlan(plan, out); };
   if (args.gameFolder) options.gameFolder = InternalPath(*args.gameFolder);
+  if (!args.noHistory && !args.dryRun) {
+    options.history = &Store();
+    options.origin = {history::NewRunId(), "command line", ""};
+  }
   return options;
 }
 
@@ -189,6 +204,9 @@ int Dispatch(const Arguments& args, Session& session, std::ostream& out, std::os
     case Command::Update: return Update(args, session, out, err);
     case Command::UpdateTracks: return UpdateTracks(args, session, out, err);
     case Command::Verify: return Verify(args, out);
+    case Command::History: return History(args, Store(), out, err);
+    case Command::Restore: return Restore(args, Store(), out, err);
+    case Command::Forget: return Forget(args, Store(), out);
     case Command::Help:
     case Command::Version: break;
   }

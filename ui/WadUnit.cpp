@@ -133,11 +133,11 @@ void TForm1::SetGP4Path() {
 }
 
 void TForm1::BtnUpdate1WadClick() {
-  RunOperation([this] { Update1wad(state_, view_); });
+  RunOperation([this] { Update1wad(state_, view_, RecordedUpdate(state_, "window")); });
 }
 
 void TForm1::UpdateWads() {
-  RunOperation([this] { skarvel::UpdateWads(state_, view_); });
+  RunOperation([this] { skarvel::UpdateWads(state_, view_, RecordedUpdate(state_, "window")); });
 }
 
 void TForm1::LMDCreateWadClick() {

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
   const std::string programFile = skarvel::Utf8ToCp1252Lossy(QCoreApplication::applicationFilePath().toStdString());
 
   skarvel::AppState state(skarvel::Registry::Default());
+  state.history = skarvel::history::HistoryStore::Default();
   skarvel::ui::qt::QtDesktop desktop(state);
   return skarvel::app::RunProgram(words, state, desktop, programFile, unreadableLoneWord);
 }

@@ -35,6 +35,7 @@ int RunSkarvel(int argc, char** argv) {
     return 1;
   }
   skarvel::AppState state(skarvel::Registry::Default());
+  state.history = skarvel::history::HistoryStore::Default();
   skarvel::ui::win32::Win32Desktop desktop(state);
   return skarvel::app::RunProgram(words, state, desktop, ProgramFile(), unreadableLoneWord);
 }

@@ -93,7 +93,11 @@ std::optional<ArchiveIdentity> IdentityOf(const std::string& path, const std::ve
 
 HistoryStore::HistoryStore(std::string root) : root_(std::move(root)) {}
 
-HistoryStore HistoryStore::Default() { return HistoryStore(UserDataFolder() + "\\history"); }
+std::optional<HistoryStore> HistoryStore::Default() {
+  const std::string data = UserDataFolder();
+  if (data.empty()) return std::nullopt;
+  return HistoryStore(data + "\\history");
+}
 
 std::string HistoryStore::FolderOf(const std::string& archive) const {
   std::string key = archive;
@@ -117,8 +121,13 @@ void HistoryStore::Settle(const std::string& archive, const std::string& folder)
     const std::string text = ReadWhole(mark);
     const bool read = std::sscanf(text.c_str(), "%zu %lld %llx", &first, &length, &directory) == 3;
     const std::optional<ArchiveIdentity> now = IdentityOf(archive, {});
-    if (read && first > 0 && now && now->length == length && now->directory == directory) RemoveFrom(archive, first);
-    RemoveFile(mark);
+    const bool restored = read && first > 0 && now && now->length == length && now->directory == directory;
+    std::vector<std::string> undone;
+    for (const auto& [number, file] : NumberedFiles(folder)) {
+      if (restored && number >= first) undone.push_back(file);
+    }
+    // A mark whose patches are not all gone stays for the next read.
+    if (!restored || RemoveAll(std::move(undone))) RemoveFile(mark);
   }
   const std::string pending = folder + "\\" + kPendingName;
   if (!FileExists(pending)) return;
@@ -183,9 +192,12 @@ HistoryStore::Pending::~Pending() {
 }
 
 void HistoryStore::Pending::Commit() {
-  const auto files = NumberedFiles(folder_);
-  RenameFile(file_, folder_ + "\\" + NumberedName(files.empty() ? 1 : files.back().first + 1));
+  // The archive is in place: from here on the pending file is never removed,
+  // so that where its numbering fails the next read still finds it.
+  const std::string file = std::move(file_);
   file_.clear();
+  const auto files = NumberedFiles(folder_);
+  RenameFile(file, folder_ + "\\" + NumberedName(files.empty() ? 1 : files.back().first + 1));
 }
 
 HistoryStore::Pending HistoryStore::Begin(const Patch& patch) const {
@@ -201,9 +213,15 @@ HistoryStore::Pending HistoryStore::Begin(const Patch& patch) const {
   return Pending(file, folder);
 }
 
-HistoryStore::RestoreMark::RestoreMark(const HistoryStore& store, std::string archive, std::size_t first,
-                                       const ArchiveIdentity& restored)
-    : store_(store), archive_(std::move(archive)), file_(store.FolderOf(archive_) + "\\" + kMarkName), first_(first) {
+HistoryStore::RestoreMark HistoryStore::MarkRestore(const std::string& archive, std::size_t first,
+                                                    const ArchiveIdentity& restored,
+                                                    std::vector<std::string> undone) const {
+  return RestoreMark(FolderOf(archive), first, restored, std::move(undone));
+}
+
+HistoryStore::RestoreMark::RestoreMark(std::string folder, std::size_t first, const ArchiveIdentity& restored,
+                                       std::vector<std::string> undone)
+    : file_(std::move(folder) + "\\" + kMarkName), undone_(std::move(undone)) {
   char text[96];
   std::snprintf(text, sizeof text, "%zu %lld %llx\n", first, static_cast<long long>(restored.length),
                 static_cast<unsigned long long>(restored.directory));
@@ -215,18 +233,19 @@ HistoryStore::RestoreMark::~RestoreMark() {
 }
 
 void HistoryStore::RestoreMark::Finish() {
-  store_.RemoveFrom(archive_, first_);
-  RemoveFile(file_);
+  // The restored archive is in place: the mark stays until the undone patches
+  // are gone, so that where their removal fails the next read removes them.
   finished_ = true;
+  if (RemoveAll(undone_)) RemoveFile(file_);
 }
 
-// Newest first, so that a crash half-way leaves the older patches numbered on.
-void HistoryStore::RemoveFrom(const std::string& archive, std::size_t first) const {
-  auto files = NumberedFiles(FolderOf(archive));
-  std::reverse(files.begin(), files.end());
-  for (const auto& [number, file] : files) {
-    if (number >= first) RemoveFile(file);
-  }
+// Newest first, so that a crash half-way leaves the older patches numbered on;
+// true when every one is gone.
+bool HistoryStore::RemoveAll(std::vector<std::string> files) {
+  std::sort(files.rbegin(), files.rend());
+  bool gone = true;
+  for (const std::string& file : files) gone = RemoveFile(file) && gone;
+  return gone;
 }
 
 std::int64_t HistoryStore::Forget(const std::string& archive) const {

@@ -36,8 +36,9 @@ class HistoryStore {
  public:
   // root: the history folder, internal form.
   explicit HistoryStore(std::string root);
-  // The user's history folder ("history" in the program's per-user data folder).
-  static HistoryStore Default();
+  // The user's history folder ("history" in the program's per-user data
+  // folder); none when the system names no such folder.
+  static std::optional<HistoryStore> Default();
   const std::string& Root() const { return root_; }
 
   // The archive's patches, oldest first, each with the name of its file; what a
@@ -69,31 +70,35 @@ class HistoryStore {
   Pending Begin(const Patch& patch) const;
 
   // A restore about to put in place the archive that the patches from number
-  // first on found: marked, so that a crash after the replacement still has
-  // those patches removed. Finish() removes them and the mark; left
-  // unfinished, the mark goes and the history stays.
+  // first on found (their files: undone): marked, so that a crash after the
+  // replacement still has those patches removed. Finish() removes them, and the
+  // mark once they are all gone; left unfinished, the mark goes and the history
+  // stays.
   class RestoreMark {
    public:
-    RestoreMark(const HistoryStore& store, std::string archive, std::size_t first, const ArchiveIdentity& restored);
+    RestoreMark(std::string folder, std::size_t first, const ArchiveIdentity& restored,
+                std::vector<std::string> undone);
     RestoreMark(const RestoreMark&) = delete;
     RestoreMark& operator=(const RestoreMark&) = delete;
     ~RestoreMark();
     void Finish();
 
    private:
-    const HistoryStore& store_;
-    std::string archive_, file_;
-    std::size_t first_;
+    std::string file_;
+    std::vector<std::string> undone_;
     bool finished_ = false;
   };
 
   // Removes the archive's history; the bytes its files took.
   std::int64_t Forget(const std::string& archive) const;
+  // The mark of a restore of the archive that undoes the patches from first on.
+  RestoreMark MarkRestore(const std::string& archive, std::size_t first, const ArchiveIdentity& restored,
+                          std::vector<std::string> undone) const;
 
  private:
   std::string FolderOf(const std::string& archive) const;
   void Settle(const std::string& archive, const std::string& folder) const;
-  void RemoveFrom(const std::string& archive, std::size_t first) const;
+  static bool RemoveAll(std::vector<std::string> files);
 
   std::string root_;
 };

@@ -122,7 +122,9 @@ void Restore(const HistoryStore& store, const RestorePlan& plan) {
       current.Close();
       // Marked before the archive is replaced: a crash after it still has the
       // undone patches removed by the next read.
-      HistoryStore::RestoreMark mark(store, archive, plan.first, patch.before);
+      std::vector<std::string> undone;
+      for (const HistoryStore::Entry& entry : plan.undone) undone.push_back(entry.file);
+      HistoryStore::RestoreMark mark = store.MarkRestore(archive, plan.first, patch.before, std::move(undone));
       replacement.Commit();
       mark.Finish();
     });

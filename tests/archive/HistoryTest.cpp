@@ -150,7 +150,7 @@ TEST_F(HistoryTest, WhatACrashLeftIsSettledByWhatTheArchiveHolds) {
   // The mark of a restore, as the restore leaves it just before the replacement.
   std::string mark;
   {
-    HistoryStore::RestoreMark marking(store, archive, 1, entry.patch.before);
+    HistoryStore::RestoreMark marking = store.MarkRestore(archive, 1, entry.patch.before, {entry.file});
     mark = ReadNativeFile(folder + "restore.mark");
   }
   struct Case {

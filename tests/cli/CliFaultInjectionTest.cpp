@@ -1,6 +1,7 @@
 // An update that fails at any one system call (strace makes the call fail) must
 // leave the archive either as it was or as the update makes it, whole, and no
-// temporary file beside it. Calls the system refuses for a reason the program
+// temporary file beside it; its history then holds the patch exactly when the
+// archive is the new one, and a restore gives back the old one. Calls the system refuses for a reason the program
 // works around (no kernel copy, no early writeback) must give the new archive.
 #ifndef _WIN32
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -70,17 +72,35 @@ class FaultInjection : public ::testing::Test {
   // strace options; its exit code.
   int Update(const std::string& straceOptions) {
     WriteNativeFile(Archive(), old_);
-    std::string command = "XDG_CONFIG_HOME='" + dir_.Native("config") + "' ";
+    fs::remove_all(dir_.Native("data"));
+    return Cli(straceOptions, "update '" + Archive() + "' '" + dir_.Native("src") + "'");
+  }
+
+  // Runs skarvel-cli with the given words, under strace with its options when
+  // given; its exit code. Its output goes to out.txt.
+  int Cli(const std::string& straceOptions, const std::string& words) {
+    std::string command = "XDG_CONFIG_HOME='" + dir_.Native("config") + "' XDG_DATA_HOME='" + dir_.Native("data") + "' ";
     if (!straceOptions.empty()) command += "strace -f -qq -o /dev/null " + straceOptions + " ";
-    command += "'" SKARVEL_CLI_PATH "' update '" + Archive() + "' '" + dir_.Native("src") + "' --quiet 2>/dev/null";
+    command += "'" SKARVEL_CLI_PATH "' " + words + " --quiet >'" + dir_.Native("out.txt") + "' 2>/dev/null";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  // How often a clean update makes each of the file calls.
-  std::map<std::string, int> CallCounts() {
+  // The number of patches that the archive's history lists.
+  int RecordedPatches() {
+    EXPECT_EQ(Cli("", "history '" + Archive() + "' --json"), 0);
+    const std::string json = ReadNativeFile(dir_.Native("out.txt"));
+    int count = 0;
+    for (std::size_t at = json.find("\"number\""); at != std::string::npos; at = json.find("\"number\"", at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+  // How often a clean run of a command makes each of the file calls.
+  std::map<std::string, int> CallCounts(const std::function<int(const std::string&)>& run) {
     const std::string table = dir_.Native("calls.txt");
-    EXPECT_EQ(Update("-c -o '" + table + "'"), 0);
+    EXPECT_EQ(run("-c -o '" + table + "'"), 0);
     std::map<std::string, int> counts;
     std::ifstream in(table);
     for (std::string line; std::getline(in, line);) {
@@ -90,6 +110,31 @@ class FaultInjection : public ::testing::Test {
       if (words.size() >= 5 && kFileCalls.count(words.back()) > 0) counts[words.back()] = std::stoi(words[3]);
     }
     return counts;
+  }
+
+  // The restore of the update's patch, from the updated archive with its history.
+  int Restore(const std::string& straceOptions) {
+    EXPECT_EQ(Update(""), 0);
+    return Cli(straceOptions, "restore '" + Archive() + "'");
+  }
+
+  // Whatever failed, the archive is whole, old or new, its history holds the
+  // patch exactly when it is the new one, and a restore gives the old one back.
+  void ExpectOldOrNewWithItsHistory(int code, bool successGivesNew) {
+    const std::string now = ReadNativeFile(Archive());
+    EXPECT_TRUE(now == old_ || now == new_) << "the archive is neither the old one nor the new one";
+    if (code == 0) {
+      EXPECT_TRUE(successGivesNew ? now == new_ : now == old_) << "a successful run left the other one";
+    }
+    // An update whose walk of the source folder failed found no file and
+    // rewrote the archive unchanged, which is a patch too.
+    const int patches = RecordedPatches();
+    EXPECT_EQ(patches, now == new_ ? 1 : patches) << "the new archive without its patch";
+    EXPECT_LE(patches, 1);
+    if (patches > 0) {
+      EXPECT_EQ(Cli("", "restore '" + Archive() + "' --original"), 0);
+      EXPECT_TRUE(ReadNativeFile(Archive()) == old_) << "the restore gave back another archive";
+    }
   }
 
   // Files beside the archive other than itself: a temporary file left behind.
@@ -104,22 +149,32 @@ class FaultInjection : public ::testing::Test {
 };
 
 TEST_F(FaultInjection, AFailureAtAnyFileCallLeavesTheOldArchiveOrTheNewOneWhole) {
-  const std::map<std::string, int> counts = CallCounts();
+  const std::map<std::string, int> counts = CallCounts([this](const std::string& o) { return Update(o); });
   ASSERT_GT(counts.count("copy_file_range"), 0u) << "the update no longer copies inside the kernel";
   for (const auto& [call, count] : counts) {
     for (int when = 1; when <= count; ++when) {
       SCOPED_TRACE(call + " #" + std::to_string(when) + " of " + std::to_string(count));
       const int code = Update("-e inject=" + call + ":error=EIO:when=" + std::to_string(when));
-      const std::string now = ReadNativeFile(Archive());
-      EXPECT_TRUE(now == old_ || now == new_) << "the archive is neither the old one nor the new one";
-      if (code == 0) {
-        EXPECT_TRUE(now == new_) << "a successful update left the old archive";
-      }
       // Only a failed removal may leave the temporary file; the archive stands.
       if (call != "unlink" && call != "unlinkat") {
         EXPECT_EQ(Leftovers(), 0);
       }
       EXPECT_EQ(ReadNativeFile(dir_.Native("src\\b.bin")), std::string(20, 'N'));
+      ExpectOldOrNewWithItsHistory(code, true);
+    }
+  }
+}
+
+TEST_F(FaultInjection, ARestoreFailingAtAnyFileCallLeavesTheArchiveAndItsHistoryAsOneOrTheOther) {
+  const std::map<std::string, int> counts = CallCounts([this](const std::string& o) { return Restore(o); });
+  for (const auto& [call, count] : counts) {
+    for (int when = 1; when <= count; ++when) {
+      SCOPED_TRACE(call + " #" + std::to_string(when) + " of " + std::to_string(count));
+      const int code = Restore("-e inject=" + call + ":error=EIO:when=" + std::to_string(when));
+      if (call != "unlink" && call != "unlinkat") {
+        EXPECT_EQ(Leftovers(), 0);
+      }
+      ExpectOldOrNewWithItsHistory(code, false);
     }
   }
 }

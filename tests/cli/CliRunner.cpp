@@ -141,6 +141,7 @@ CliResult CliFixture::Run(const std::vector<std::string>& args) const {
     if (!freopen(outPath.c_str(), "wb", stdout) || !freopen(errPath.c_str(), "wb", stderr)) _exit(126);
     if (chdir(dir.native().c_str()) != 0) _exit(126);
     setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
+    setenv("XDG_DATA_HOME", (dir.native() + "/data").c_str(), 1);
     std::vector<char*> argv;
     std::string program = SKARVEL_CLI_PATH;
     argv.push_back(program.data());

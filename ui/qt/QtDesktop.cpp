@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "archive/WadUpdate.h"
+#include "host/FileSystem.h"
 #include "ui/qt/FolderDialogs.h"
 #include "ui/qt/Glyphs.h"
 #include "ui/qt/MessageBoxes.h"
@@ -55,6 +56,6 @@ void QtDesktop::SetSourceText(const std::string& text) { window_->SetSourceText(
 void QtDesktop::SetArchiveText(const std::string& text) { window_->SetArchiveText(text); }
 
 // "Update wad" without the window's error box: the installer's errors end the program.
-bool QtDesktop::RunUpdate() { return Update1wad(state_, *window_); }
+bool QtDesktop::RunUpdate() { return Update1wad(state_, *window_, RecordedUpdate(state_, "installer", CurrentDirectory())); }
 
 }  // namespace skarvel::ui::qt

@@ -1,6 +1,7 @@
 #include "ui/win32/Win32Desktop.h"
 
 #include "archive/WadUpdate.h"
+#include "host/FileSystem.h"
 #include "ui/win32/FolderDialogs.h"
 #include "ui/win32/MessageBoxes.h"
 #include "ui/win32/controls/Events.h"
@@ -71,6 +72,6 @@ void Win32Desktop::ShowMessage(const std::string& text) { ShowPlainBox(nullptr, 
 void Win32Desktop::ShowApplicationError(const std::string& text) { ShowApplicationErrorBox(nullptr, text); }
 
 // "Update wad" without the window's error box: the installer's errors end the program.
-bool Win32Desktop::RunUpdate() { return Update1wad(state_, *window_); }
+bool Win32Desktop::RunUpdate() { return Update1wad(state_, *window_, RecordedUpdate(state_, "installer", CurrentDirectory())); }
 
 }  // namespace skarvel::ui::win32
