@@ -360,7 +360,8 @@ std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::in
 
 namespace {
 
-void WriteArchive(const WadArchive& wad, const std::string& path, std::size_t n, std::optional<File>& dataFile) {
+void WriteArchive(const WadArchive& wad, const std::string& path, std::size_t n, std::optional<File>& dataFile,
+                  const std::function<void(File&)>& beforeCommit) {
   const auto count = static_cast<std::int32_t>(n);
 
   ReplacementFile replacement(path);
@@ -379,6 +380,7 @@ void WriteArchive(const WadArchive& wad, const std::string& path, std::size_t n,
     }
   }
   writer.Flush();
+  if (beforeCommit) beforeCommit(replacement.file());
   // The old archive is usually the very file being replaced, and Windows does
   // not replace a file that is still open without delete sharing, as every file
   // of the program is opened.
@@ -388,14 +390,15 @@ void WriteArchive(const WadArchive& wad, const std::string& path, std::size_t n,
 
 }  // namespace
 
-void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count) {
+void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count,
+                const std::function<void(File&)>& beforeCommit) {
   CheckLayout(wad, path, count);
   const auto n = static_cast<std::size_t>(count);
 
   std::optional<File> dataFile = ConcerningFile(wad.DataFile, [&] { return OpenDataLeftInFile(wad, n); });
   // A failure from here on concerns the archive being written (which the data
   // left in a file usually comes from too).
-  ConcerningFile(path, [&] { WriteArchive(wad, path, n, dataFile); });
+  ConcerningFile(path, [&] { WriteArchive(wad, path, n, dataFile, beforeCommit); });
 }
 
 std::string ContentsRow(const WadDirEntry& entry, std::int32_t index) {

@@ -4,11 +4,13 @@
 // data at its absolute offset. The program holds one WadArchive that every
 // operation shares.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "archive/ContentsList.h"
+#include "host/FileSystem.h"
 
 namespace skarvel {
 
@@ -84,7 +86,11 @@ std::string ReadWadEntry(const WadArchive& wad, const std::string& path, std::in
 // written) when count is negative, fewer records or payloads than count exist,
 // a record has a negative offset or size, a payload's length differs from its
 // record's Size, or non-empty data would reach into the header or directory.
-void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count);
+// beforeCommit, when given, sees the complete new file (open for reading and
+// writing) just before it replaces the old one; what it raises stops the
+// replacement.
+void RebuildWad(const WadArchive& wad, const std::string& path, std::int32_t count,
+                const std::function<void(File&)>& beforeCommit = {});
 
 // The contents row of a record: file name;folder;size;index.
 std::string ContentsRow(const WadDirEntry& entry, std::int32_t index);

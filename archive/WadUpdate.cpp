@@ -247,12 +247,17 @@ void UpdateArchive(AppState& state, Workbench& bench, const UpdateOptions& optio
     RebuildWad(state.wad, archivePath, state.wad.Count);
     return;
   }
-  // The patch is on the disk before the archive is replaced and takes its
-  // number after: a crash between the two is settled by the next read.
-  history::HistoryStore::Pending pending = options.history->Begin(
-      history::MakePatch(archivePath, *before, state.wad, ChangesOf(plan), sourceText, options.origin));
-  RebuildWad(state.wad, archivePath, state.wad.Count);
-  pending.Commit();
+  // The patch is on the disk, with the identity of the archive written, before
+  // that archive replaces the old one, and takes its number after: a crash
+  // between the two is settled by the next read.
+  history::Patch patch =
+      history::MakePatch(archivePath, *before, state.wad, ChangesOf(plan), sourceText, options.origin);
+  std::optional<history::HistoryStore::Pending> pending;
+  RebuildWad(state.wad, archivePath, state.wad.Count, [&](File& written) {
+    patch.after = history::IdentityOf(written).value_or(history::ArchiveIdentity{});
+    pending.emplace(options.history->Begin(patch));
+  });
+  pending->Commit();
 }
 
 }  // namespace

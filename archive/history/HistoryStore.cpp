@@ -55,37 +55,30 @@ std::vector<std::pair<std::size_t, std::string>> NumberedFiles(const std::string
 
 }  // namespace
 
-void WrittenChecksum::Add(std::string_view regionBytes) {
-  for (std::size_t at = 0; at < regionBytes.size(); at += kChunk) {
-    value_ = Checksum(regionBytes.substr(at, kChunk), value_);
+std::optional<ArchiveIdentity> IdentityOf(File& file) {
+  ArchiveIdentity identity;
+  identity.length = file.Size();
+  std::int32_t count = 0;
+  if (identity.length < 4) return std::nullopt;
+  file.ReadAt(0, &count, 4);
+  const std::int64_t headSize = 4 + static_cast<std::int64_t>(count) * 136;
+  if (count < 0 || headSize > identity.length) return std::nullopt;
+  std::string head(static_cast<std::size_t>(headSize), '\0');
+  file.ReadAt(0, head.data(), head.size());
+  identity.directory = Checksum(head);
+  std::string chunk;
+  for (std::int64_t at = headSize; at < identity.length; at += static_cast<std::int64_t>(kChunk)) {
+    chunk.resize(static_cast<std::size_t>(std::min<std::int64_t>(kChunk, identity.length - at)));
+    file.ReadAt(at, chunk.data(), chunk.size());
+    identity.content = Checksum(chunk, identity.content);
   }
+  return identity;
 }
 
-std::optional<ArchiveIdentity> IdentityOf(const std::string& path, const std::vector<WrittenRegion>& written) {
+std::optional<ArchiveIdentity> IdentityOf(const std::string& path) {
   try {
     File file = File::OpenForReading(path);
-    ArchiveIdentity identity;
-    identity.length = file.LengthAtOpen();
-    std::int32_t count = 0;
-    if (identity.length < 4) return std::nullopt;
-    file.ReadAt(0, &count, 4);
-    const std::int64_t headSize = 4 + static_cast<std::int64_t>(count) * 136;
-    if (count < 0 || headSize > identity.length) return std::nullopt;
-    std::string head(static_cast<std::size_t>(headSize), '\0');
-    file.ReadAt(0, head.data(), head.size());
-    identity.directory = Checksum(head);
-    WrittenChecksum checksum;
-    std::string chunk;
-    for (const WrittenRegion& region : written) {
-      if (region.position + region.size > identity.length) return identity;  // cannot be what the patch wrote
-      for (std::int64_t at = 0; at < region.size; at += static_cast<std::int64_t>(kChunk)) {
-        chunk.resize(static_cast<std::size_t>(std::min<std::int64_t>(kChunk, region.size - at)));
-        file.ReadAt(region.position + at, chunk.data(), chunk.size());
-        checksum.Add(chunk);
-      }
-    }
-    identity.written = checksum.Value();
-    return identity;
+    return IdentityOf(file);
   } catch (const IoError&) {
     return std::nullopt;
   }
@@ -120,7 +113,7 @@ void HistoryStore::Settle(const std::string& archive, const std::string& folder)
     unsigned long long directory = 0;
     const std::string text = ReadWhole(mark);
     const bool read = std::sscanf(text.c_str(), "%zu %lld %llx", &first, &length, &directory) == 3;
-    const std::optional<ArchiveIdentity> now = IdentityOf(archive, {});
+    const std::optional<ArchiveIdentity> now = IdentityOf(archive);
     const bool restored = read && first > 0 && now && now->length == length && now->directory == directory;
     std::vector<std::string> undone;
     for (const auto& [number, file] : NumberedFiles(folder)) {
@@ -134,7 +127,7 @@ void HistoryStore::Settle(const std::string& archive, const std::string& folder)
   bool replaced = false;
   try {
     const Patch patch = DecodePatch(ReadWhole(pending), pending);
-    replaced = IdentityOf(archive, patch.written) == patch.after;
+    replaced = IdentityOf(archive) == patch.after;
   } catch (const FormatError&) {
     // Synced before the archive was replaced: a damaged one never was.
   }

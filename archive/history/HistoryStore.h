@@ -15,22 +15,15 @@
 #include <vector>
 
 #include "archive/history/Patch.h"
+#include "host/FileSystem.h"
 
 namespace skarvel::history {
 
-// The identity of the archive at path, with the bytes of written read from it;
-// nothing when there is no such file or its head cannot be read.
-std::optional<ArchiveIdentity> IdentityOf(const std::string& path, const std::vector<WrittenRegion>& written);
-// The checksum of written regions, fed region by region: the same whether the
-// bytes come from memory or are read from the archive in pieces.
-class WrittenChecksum {
- public:
-  void Add(std::string_view regionBytes);
-  std::uint64_t Value() const { return value_; }
-
- private:
-  std::uint64_t value_ = 0;
-};
+// The identity of the archive in file, read from it whole; nothing when its
+// count or directory cannot be read.
+std::optional<ArchiveIdentity> IdentityOf(File& file);
+// The same for the archive at path; nothing also when there is no such file.
+std::optional<ArchiveIdentity> IdentityOf(const std::string& path);
 
 class HistoryStore {
  public:

@@ -29,7 +29,7 @@ class Writer {
   void Identity(const ArchiveIdentity& identity) {
     I64(identity.length);
     U64(identity.directory);
-    U64(identity.written);
+    U64(identity.content);
   }
   std::string& out() { return out_; }
 
@@ -68,7 +68,7 @@ class Reader {
     ArchiveIdentity identity;
     identity.length = I64();
     identity.directory = U64();
-    identity.written = U64();
+    identity.content = U64();
     return identity;
   }
   bool AtEnd() const { return at_ == bytes_.size(); }
@@ -114,11 +114,6 @@ void CheckPieces(const Patch& patch, Reader& reader) {
     end = position + size;
   }
   if (end != patch.oldLength) reader.Damaged("the old archive's pieces do not fill it");
-  for (const WrittenRegion& region : patch.written) {
-    if (region.position < 0 || region.size < 0 || region.size > patch.after.length - region.position) {
-      reader.Damaged("a written region lies outside the archive");
-    }
-  }
 }
 
 }  // namespace
@@ -175,11 +170,6 @@ std::string EncodePatch(const Patch& patch) {
     payload.Text(region.bytes);
   }
   payload.Identity(patch.before);
-  payload.U32(static_cast<std::uint32_t>(patch.written.size()));
-  for (const WrittenRegion& region : patch.written) {
-    payload.I64(region.position);
-    payload.I64(region.size);
-  }
   payload.Identity(patch.after);
 
   Writer file;
@@ -240,11 +230,6 @@ Patch DecodePatch(std::string_view bytes, const std::string& fileName) {
     region.bytes = reader.Text();
   }
   patch.before = reader.Identity();
-  patch.written.resize(reader.Count(8 + 8));
-  for (WrittenRegion& region : patch.written) {
-    region.position = reader.I64();
-    region.size = reader.I64();
-  }
   patch.after = reader.Identity();
   if (!reader.AtEnd()) reader.Damaged("bytes follow its last record");
   CheckPieces(patch, reader);

@@ -40,18 +40,14 @@ struct StoredRegion {
   std::string bytes;
   bool operator==(const StoredRegion&) const = default;
 };
-// A place of the new archive that the patch wrote.
-struct WrittenRegion {
-  std::int64_t position = 0, size = 0;
-  bool operator==(const WrittenRegion&) const = default;
-};
-
 // What tells an archive as a patch left it from any other: its length, its
-// count and directory, and the bytes the patch wrote.
+// count and directory, and every byte after the directory, so that a change by
+// another program anywhere in it (another tool's patch of the same size, a
+// --no-history update) is told apart.
 struct ArchiveIdentity {
   std::int64_t length = 0;
   std::uint64_t directory = 0;  // Checksum of the count and the directory
-  std::uint64_t written = 0;    // Checksum of the written regions, in order
+  std::uint64_t content = 0;    // ContentChecksum of the bytes after the directory
   bool operator==(const ArchiveIdentity&) const = default;
 };
 
@@ -70,10 +66,8 @@ struct Patch {
   std::string oldHead;  // the count and the directory, as in the file
   std::vector<KeptEntry> kept;
   std::vector<StoredRegion> stored;
-  ArchiveIdentity before;  // length and directory (written is 0)
-  // The archive after.
-  std::vector<WrittenRegion> written;
-  ArchiveIdentity after;
+  ArchiveIdentity before;  // length and directory (content is 0)
+  ArchiveIdentity after;   // the archive as the patch left it
 
   bool operator==(const Patch&) const = default;
   // The bytes the patch keeps of the old archive.

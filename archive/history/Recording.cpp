@@ -4,9 +4,7 @@
 #include <cstdio>
 #include <ctime>
 #include <random>
-#include <set>
 
-#include "archive/history/HistoryStore.h"
 #include "host/FileSystem.h"
 
 namespace skarvel::history {
@@ -104,25 +102,6 @@ Patch MakePatch(const std::string& path, const ArchiveBefore& before, const WadA
   }
   store(at, before.length);
 
-  // After: the new directory, and the data the rewrite writes from memory.
-  const std::string newHead = Head(after.Count, after.Entries);
-  std::int64_t length = static_cast<std::int64_t>(newHead.size());
-  WrittenChecksum written;
-  std::set<std::int32_t> touched;
-  for (const ReplacedEntry& entry : patch.replaced) touched.insert(entry.index);
-  for (const AppendedEntry& entry : patch.appended) touched.insert(entry.index);
-  for (std::int32_t i = 0; i < after.Count; ++i) {
-    const WadDirEntry& entry = after.Entries[static_cast<std::size_t>(i)];
-    if (entry.Size > 0) length = std::max(length, static_cast<std::int64_t>(entry.Offset) + entry.Size);
-  }
-  for (const std::int32_t i : touched) {
-    const auto index = static_cast<std::size_t>(i);
-    const WadDirEntry& entry = after.Entries[index];
-    if (entry.Size <= 0 || after.IsLeftInFile(index)) continue;
-    patch.written.push_back({entry.Offset, entry.Size});
-    written.Add(after.Payloads[index]);
-  }
-  patch.after = {length, Checksum(newHead), written.Value()};
   return patch;
 }
 

@@ -35,7 +35,9 @@ struct PatchChanges {
 
 // The patch that turns before into after (the shared archive with its new
 // directory and the data it holds in memory): the old bytes the rewrite drops
-// are read from the archive at path, which is still the old one.
+// are read from the archive at path, which is still the old one. The identity
+// of the archive it leaves (after) is the rewrite's to fill in, from the file it
+// wrote.
 Patch MakePatch(const std::string& path, const ArchiveBefore& before, const WadArchive& after, PatchChanges changes,
                 const std::string& source, const PatchOrigin& origin);
 

@@ -37,7 +37,12 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"game folder without a folder", {"update-tracks", "src", "--game-folder"}},
                       UsageCase{"game folder for one archive", {"update", "a.wad", "src", "--game-folder", "g"}},
                       UsageCase{"empty operand", {"create", "", "a.wad"}},
-                      UsageCase{"words after --version", {"--version", "list"}}),
+                      UsageCase{"words after --version", {"--version", "list"}},
+                      UsageCase{"no history for verify", {"verify", "a.wad", "--no-history"}},
+                      UsageCase{"before and original", {"restore", "a.wad", "--before", "2", "--original"}},
+                      UsageCase{"patch number zero", {"restore", "a.wad", "--before", "0"}},
+                      UsageCase{"package and an archive", {"restore", "a.wad", "--package", "p"}},
+                      UsageCase{"history of nothing", {"history"}}),
     [](const ::testing::TestParamInfo<UsageCase>& info) {
       std::string name;
       for (char c : std::string(info.param.label)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
