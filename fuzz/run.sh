@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets (the `fuzz` preset, clang) and runs each named
 # target for SECONDS on a working copy of its seed corpus.
 #
-#   bash fuzz/run.sh TARGET... SECONDS      TARGET: list, verify, extract, update,
+#   bash fuzz/run.sh TARGET... SECONDS      TARGET: list, verify, extract, update, history,
 #                                           registry, command_line, or all
 #
 # The working copies, the inputs the fuzzer finds and any crash file live in
@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-  echo "usage: bash fuzz/run.sh TARGET... SECONDS   (TARGET: list verify extract update registry command_line all)" >&2
+  echo "usage: bash fuzz/run.sh TARGET... SECONDS   (TARGET: list verify extract update registry command_line history all)" >&2
   exit 2
 }
 [ $# -ge 2 ] || usage
@@ -23,8 +23,8 @@ seconds=${*: -1}
 targets=()
 for word in "${@:1:$#-1}"; do
   case "$word" in
-    all) targets+=(list verify extract update registry command_line) ;;
-    list|verify|extract|update|registry|command_line) targets+=("$word") ;;
+    all) targets+=(list verify extract update registry command_line history) ;;
+    list|verify|extract|update|registry|command_line|history) targets+=("$word") ;;
     *) usage ;;
   esac
 done
