@@ -87,12 +87,8 @@ void PrintArchive(const std::string& archive, const std::vector<HistoryStore::En
 }
 
 bool InFolder(const std::string& archive, const std::string& folder) {
-  const std::string prefix = folder.ends_with('\\') ? folder : folder + "\\";
-#ifdef _WIN32
-  return ToLowerCp1252(archive).starts_with(ToLowerCp1252(prefix));
-#else
-  return archive.starts_with(prefix);
-#endif
+  const std::string prefix = history::ArchiveKey(folder.ends_with('\\') ? folder : folder + "\\");
+  return history::ArchiveKey(archive).starts_with(prefix);
 }
 
 }  // namespace

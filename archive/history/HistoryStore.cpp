@@ -92,14 +92,19 @@ std::optional<HistoryStore> HistoryStore::Default() {
   return HistoryStore(data + "\\history");
 }
 
-std::string HistoryStore::FolderOf(const std::string& archive) const {
-  std::string key = archive;
+std::string ArchiveKey(const std::string& path) {
 #ifdef _WIN32
-  // Windows names one file by any case of its path.
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string key = ToLowerCp1252(path);
+  for (char& c : key) c = c == '/' ? '\\' : c;
+  return key;
+#else
+  return path;
 #endif
+}
+
+std::string HistoryStore::FolderOf(const std::string& archive) const {
   char name[17];
-  std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(Checksum(key)));
+  std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(Checksum(ArchiveKey(archive))));
   return root_ + "\\" + name;
 }
 
@@ -146,7 +151,7 @@ std::vector<HistoryStore::Entry> HistoryStore::Read(const std::string& archive) 
   Settle(archive, folder);
   for (const auto& [number, file] : NumberedFiles(folder)) {
     Patch patch = DecodePatch(ReadWhole(file), file);
-    if (patch.archive != archive && FolderOf(patch.archive) != folder) {
+    if (ArchiveKey(patch.archive) != ArchiveKey(archive)) {
       throw FormatError("The history file " + DisplayPath(file) + " belongs to another archive.");
     }
     entries.push_back({file, std::move(patch)});

@@ -25,6 +25,11 @@ std::optional<ArchiveIdentity> IdentityOf(File& file);
 // The same for the archive at path; nothing also when there is no such file.
 std::optional<ArchiveIdentity> IdentityOf(const std::string& path);
 
+// The form of an archive's path that names it in the history: on Windows,
+// which takes "/" for "\" and any case of a name for the same file, with "\"
+// alone and in lower case.
+std::string ArchiveKey(const std::string& path);
+
 class HistoryStore {
  public:
   // root: the history folder, internal form.
