@@ -5,9 +5,13 @@
 // works around (no kernel copy, no early writeback) must give the new archive.
 #ifndef _WIN32
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -177,6 +181,49 @@ TEST_F(FaultInjection, ARestoreFailingAtAnyFileCallLeavesTheArchiveAndItsHistory
       ExpectOldOrNewWithItsHistory(code, false);
     }
   }
+}
+
+// skarvel-cli killed (SIGKILL, as a crash or a power cut ends it) after delay;
+// true when the kill came before the program ended on its own.
+bool KilledAfter(const std::vector<std::string>& words, std::chrono::microseconds delay, const std::string& data) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (!freopen("/dev/null", "w", stderr)) _exit(126);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    std::vector<std::string> copies(words);
+    std::vector<char*> argv{const_cast<char*>(SKARVEL_CLI_PATH)};
+    for (std::string& word : copies) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    execv(SKARVEL_CLI_PATH, argv.data());
+    _exit(127);
+  }
+  std::this_thread::sleep_for(delay);
+  const bool running = waitpid(child, nullptr, WNOHANG) == 0;
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  return running;
+}
+
+// A kill at any moment of an update, and of the restore of its patch: the
+// archive and its history agree whenever the next command looks.
+TEST_F(FaultInjection, AKillAtAnyMomentLeavesTheArchiveAndItsHistoryInAgreement) {
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(Restore(""), 0);  // an update, then its restore: the span the kills are spread over
+  const auto span = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+  const std::string archive = Archive(), source = dir_.Native("src"), data = dir_.Native("data");
+  int killedRunning = 0;
+  for (int step = 0; step < 24; ++step) {
+    const auto delay = span * step / 24 / 2;  // each of the two runs takes about half of it
+    SCOPED_TRACE(std::to_string(delay.count()) + " µs");
+    WriteNativeFile(archive, old_);
+    fs::remove_all(data);
+    killedRunning += KilledAfter({"update", archive, source, "--quiet"}, delay, data);
+    ExpectOldOrNewWithItsHistory(1, true);
+    ASSERT_EQ(Update(""), 0);
+    killedRunning += KilledAfter({"restore", archive, "--quiet"}, delay, data);
+    ExpectOldOrNewWithItsHistory(1, false);
+  }
+  EXPECT_GT(killedRunning, 0) << "no kill came while a program was running";
 }
 
 // Refusals that mean "not here" rather than "failed": the program takes the
