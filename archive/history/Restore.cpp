@@ -43,8 +43,15 @@ void WriteArchiveBefore(const Patch& patch, File& current, File& out) {
 
   out.Seek(0);
   out.Write(patch.oldHead.data(), patch.oldHead.size());
+  // Kept entries that follow each other in both archives become one copy.
+  std::int64_t copyFrom = 0, copySize = 0;
+  auto flushCopy = [&] {
+    if (copySize > 0) out.CopyFrom(current, copyFrom, copySize);
+    copySize = 0;
+  };
   for (const Piece& piece : pieces) {
     if (piece.stored != nullptr) {
+      flushCopy();
       out.Write(piece.stored->bytes.data(), piece.stored->bytes.size());
       continue;
     }
@@ -52,8 +59,16 @@ void WriteArchiveBefore(const Patch& patch, File& current, File& out) {
     if (kept.index >= count || entries[static_cast<std::size_t>(kept.index)].Size != kept.size) {
       Refuse(patch.archive, "entry " + std::to_string(kept.index) + " is not where its patch left it");
     }
-    out.CopyFrom(current, entries[static_cast<std::size_t>(kept.index)].Offset, kept.size);
+    const std::int64_t from = entries[static_cast<std::size_t>(kept.index)].Offset;
+    if (copySize > 0 && from == copyFrom + copySize) {
+      copySize += kept.size;
+      continue;
+    }
+    flushCopy();
+    copyFrom = from;
+    copySize = kept.size;
   }
+  flushCopy();
 }
 
 // A file beside the archive for a step between two patches, removed when done.
