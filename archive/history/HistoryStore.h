@@ -25,7 +25,8 @@ std::optional<ArchiveIdentity> IdentityOf(File& file);
 // The same for the archive at path; nothing also when there is no such file.
 std::optional<ArchiveIdentity> IdentityOf(const std::string& path);
 
-// The form of an archive's path that names it in the history: on Windows,
+// The form of an archive's (or a package folder's) path that names it in the
+// history: on Windows,
 // which takes "/" for "\" and any case of a name for the same file, with "\"
 // alone and in lower case.
 std::string ArchiveKey(const std::string& path);

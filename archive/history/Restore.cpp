@@ -112,7 +112,8 @@ RestorePlan PlanRestore(const HistoryStore& store, const std::string& archive, s
 
 std::size_t FirstPatchOfPackage(const std::vector<HistoryStore::Entry>& patches, const std::string& folder) {
   for (std::size_t k = 0; k < patches.size(); ++k) {
-    if (!patches[k].patch.package.empty() && patches[k].patch.package == folder) return k + 1;
+    const std::string& package = patches[k].patch.package;
+    if (!package.empty() && ArchiveKey(package) == ArchiveKey(folder)) return k + 1;
   }
   return 0;
 }
