@@ -250,8 +250,11 @@ void UpdateArchive(AppState& state, Workbench& bench, const UpdateOptions& optio
   // The patch is on the disk, with the identity of the archive written, before
   // that archive replaces the old one, and takes its number after: a crash
   // between the two is settled by the next read.
-  history::Patch patch =
-      history::MakePatch(archivePath, *before, state.wad, ChangesOf(plan), sourceText, options.origin);
+  // What an earlier crash left is settled before this patch takes its place.
+  options.history->Prepare(archivePath);
+  history::Patch patch = history::MakePatch(archivePath, *before, state.wad, ChangesOf(plan), sourceText,
+                                            options.origin,
+                                            [&] { return options.history->KeepOldWhole(archivePath); });
   std::optional<history::HistoryStore::Pending> pending;
   RebuildWad(state.wad, archivePath, state.wad.Count, [&](File& written) {
     patch.after = history::IdentityOf(written).value_or(history::ArchiveIdentity{});

@@ -171,6 +171,9 @@ std::int64_t FileSizeOf(const std::string& path);
 // Renames a file over another in one step, the rename on the disk when it
 // returns; IoError on failure.
 void RenameFile(const std::string& from, const std::string& to);
+// A second name for an existing file (a hard link), on the same file system;
+// false when the system or the file system cannot give one.
+bool LinkFile(const std::string& existing, const std::string& newName);
 // Removes a file; true when it is gone (or was never there).
 bool RemoveFile(const std::string& path);
 // Removes an empty folder; true when it is gone.

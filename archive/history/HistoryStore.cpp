@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 constexpr char kPendingName[] = "pending.patch";
+constexpr char kPendingOldName[] = "pending.old";
 constexpr char kMarkName[] = "restore.mark";
 
 std::string ReadWhole(const std::string& path) {
@@ -128,7 +129,11 @@ void HistoryStore::Settle(const std::string& archive, const std::string& folder)
     if (!restored || RemoveAll(std::move(undone))) RemoveFile(mark);
   }
   const std::string pending = folder + "\\" + kPendingName;
-  if (!FileExists(pending)) return;
+  const std::string pendingOld = folder + "\\" + kPendingOldName;
+  if (!FileExists(pending)) {
+    RemoveFile(pendingOld);  // linked, and the crash came before its patch was written
+    return;
+  }
   bool replaced = false;
   try {
     const Patch patch = DecodePatch(ReadWhole(pending), pending);
@@ -138,10 +143,24 @@ void HistoryStore::Settle(const std::string& archive, const std::string& folder)
   }
   if (!replaced) {
     RemoveFile(pending);
+    RemoveFile(pendingOld);
     return;
   }
   const auto files = NumberedFiles(folder);
-  RenameFile(pending, folder + "\\" + NumberedName(files.empty() ? 1 : files.back().first + 1));
+  const std::string numbered = folder + "\\" + NumberedName(files.empty() ? 1 : files.back().first + 1);
+  if (FileExists(pendingOld)) RenameFile(pendingOld, OldArchiveOf(numbered));
+  RenameFile(pending, numbered);
+}
+
+std::string HistoryStore::OldArchiveOf(const std::string& patchFile) {
+  return patchFile.substr(0, patchFile.size() - 6) + ".old";
+}
+
+bool HistoryStore::KeepOldWhole(const std::string& archive) const {
+  const std::string folder = FolderOf(archive);
+  const std::string name = folder + "\\" + kPendingOldName;
+  RemoveFile(name);
+  return LinkFile(archive, name);
 }
 
 std::vector<HistoryStore::Entry> HistoryStore::Read(const std::string& archive) const {
@@ -151,6 +170,10 @@ std::vector<HistoryStore::Entry> HistoryStore::Read(const std::string& archive) 
   Settle(archive, folder);
   for (const auto& [number, file] : NumberedFiles(folder)) {
     Patch patch = DecodePatch(ReadWhole(file), file);
+    if (patch.oldKeptWhole && (!FileExists(OldArchiveOf(file)) || FileSizeOf(OldArchiveOf(file)) != patch.oldLength)) {
+      throw FormatError("The history file " + DisplayPath(file) + " is damaged: the old archive it keeps whole, " +
+                        DisplayPath(OldArchiveOf(file)) + ", is missing or has another length.");
+    }
     if (ArchiveKey(patch.archive) != ArchiveKey(archive)) {
       throw FormatError("The history file " + DisplayPath(file) + " belongs to another archive.");
     }
@@ -186,7 +209,9 @@ HistoryStore::Pending::Pending(Pending&& other) noexcept
 }
 
 HistoryStore::Pending::~Pending() {
-  if (!file_.empty()) RemoveFile(file_);
+  if (file_.empty()) return;
+  RemoveFile(file_);
+  RemoveFile(folder_ + "\\" + kPendingOldName);
 }
 
 void HistoryStore::Pending::Commit() {
@@ -195,17 +220,23 @@ void HistoryStore::Pending::Commit() {
   const std::string file = std::move(file_);
   file_.clear();
   const auto files = NumberedFiles(folder_);
-  RenameFile(file, folder_ + "\\" + NumberedName(files.empty() ? 1 : files.back().first + 1));
+  const std::string numbered = folder_ + "\\" + NumberedName(files.empty() ? 1 : files.back().first + 1);
+  const std::string pendingOld = folder_ + "\\" + kPendingOldName;
+  if (FileExists(pendingOld)) RenameFile(pendingOld, OldArchiveOf(numbered));
+  RenameFile(file, numbered);
+}
+
+void HistoryStore::Prepare(const std::string& archive) const {
+  const std::string folder = FolderOf(archive);
+  if (!ForceDirectories(folder)) {
+    throw RefusedError("The history folder " + DisplayPath(folder) + " cannot be made, so the update of " +
+                       DisplayPath(archive) + " was not made either. The archive was left as it was.");
+  }
+  Settle(archive, folder);
 }
 
 HistoryStore::Pending HistoryStore::Begin(const Patch& patch) const {
   const std::string folder = FolderOf(patch.archive);
-  if (!ForceDirectories(folder)) {
-    throw RefusedError("The history folder " + DisplayPath(folder) + " cannot be made, so the update of " +
-                       DisplayPath(patch.archive) + " was not made either. The archive was left as it was.");
-  }
-  // What an earlier crash left is settled before this patch takes its place.
-  Settle(patch.archive, folder);
   const std::string file = folder + "\\" + kPendingName;
   WriteSynced(file, EncodePatch(patch));
   return Pending(file, folder);
@@ -242,7 +273,7 @@ void HistoryStore::RestoreMark::Finish() {
 bool HistoryStore::RemoveAll(std::vector<std::string> files) {
   std::sort(files.rbegin(), files.rend());
   bool gone = true;
-  for (const std::string& file : files) gone = RemoveFile(file) && gone;
+  for (const std::string& file : files) gone = RemoveFile(file) && RemoveFile(OldArchiveOf(file)) && gone;
   return gone;
 }
 

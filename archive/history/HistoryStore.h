@@ -67,6 +67,15 @@ class HistoryStore {
     std::string file_, folder_;
   };
   Pending Begin(const Patch& patch) const;
+  // Before an archive's patch is made: its folder exists and what an earlier
+  // crash left there is settled.
+  void Prepare(const std::string& archive) const;
+  // Gives the archive, still the old one, a second name beside the pending
+  // patch, so that its replacement leaves the old file whole there; false when
+  // the file system cannot.
+  bool KeepOldWhole(const std::string& archive) const;
+  // The file that keeps the old archive whole for the patch in patchFile.
+  static std::string OldArchiveOf(const std::string& patchFile);
 
   // A restore about to put in place the archive that the patches from number
   // first on found (their files: undone): marked, so that a crash after the

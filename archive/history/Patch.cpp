@@ -96,6 +96,10 @@ void CheckPieces(const Patch& patch, Reader& reader) {
   }
   const auto headEnd = static_cast<std::int64_t>(patch.oldHead.size());
   if (patch.oldLength < headEnd) reader.Damaged("the old archive is shorter than its directory");
+  if (patch.oldKeptWhole) {
+    if (!patch.kept.empty() || !patch.stored.empty()) reader.Damaged("it keeps the old archive twice");
+    return;
+  }
   std::vector<std::pair<std::int64_t, std::int64_t>> pieces;
   for (const KeptEntry& kept : patch.kept) {
     if (kept.index < 0 || kept.index >= count || kept.size <= 0 || kept.oldOffset < 0) {
@@ -158,6 +162,7 @@ std::string EncodePatch(const Patch& patch) {
   }
   payload.I64(patch.oldLength);
   payload.Text(patch.oldHead);
+  payload.U32(patch.oldKeptWhole ? 1 : 0);
   payload.U32(static_cast<std::uint32_t>(patch.kept.size()));
   for (const KeptEntry& kept : patch.kept) {
     payload.I32(kept.index);
@@ -218,6 +223,9 @@ Patch DecodePatch(std::string_view bytes, const std::string& fileName) {
   }
   patch.oldLength = reader.I64();
   patch.oldHead = reader.Text();
+  const std::uint32_t whole = reader.U32();
+  if (whole > 1) reader.Damaged("it names no way the old archive is kept");
+  patch.oldKeptWhole = whole == 1;
   patch.kept.resize(reader.Count(4 + 8 + 8));
   for (KeptEntry& kept : patch.kept) {
     kept.index = reader.I32();

@@ -64,6 +64,10 @@ struct Patch {
   // The archive before: its bytes up to its directory's end, then the pieces.
   std::int64_t oldLength = 0;
   std::string oldHead;  // the count and the directory, as in the file
+  // The old archive whole, kept under a second name beside the patch file (a
+  // hard link, which costs no copy), where nearly every entry was replaced;
+  // kept and stored are then empty.
+  bool oldKeptWhole = false;
   std::vector<KeptEntry> kept;
   std::vector<StoredRegion> stored;
   ArchiveIdentity before;  // length and directory (content is 0)

@@ -57,7 +57,7 @@ ArchiveBefore TakeBefore(const WadArchive& wad, const std::string& path) {
 }
 
 Patch MakePatch(const std::string& path, const ArchiveBefore& before, const WadArchive& after, PatchChanges changes,
-                const std::string& source, const PatchOrigin& origin) {
+                const std::string& source, const PatchOrigin& origin, const std::function<bool()>& keepWhole) {
   Patch patch;
   patch.archive = path;
   patch.run = origin.run;
@@ -88,6 +88,15 @@ Patch MakePatch(const std::string& path, const ArchiveBefore& before, const WadA
     keptRanges.emplace_back(old.Offset, old.Size);
   }
   std::sort(keptRanges.begin(), keptRanges.end());
+  std::int64_t keptBytes = static_cast<std::int64_t>(patch.oldHead.size());
+  for (const auto& range : keptRanges) keptBytes += range.second;
+  // More than three quarters of the old archive to store: a second name for
+  // the old file, where the store can give one, keeps it whole at no cost.
+  if (keepWhole && (before.length - keptBytes) * 4 > before.length * 3 && keepWhole()) {
+    patch.kept.clear();
+    patch.oldKeptWhole = true;
+    return patch;
+  }
   File old = File::OpenForReading(path);
   auto store = [&](std::int64_t from, std::int64_t to) {
     if (to <= from) return;

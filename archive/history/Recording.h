@@ -2,6 +2,7 @@
 // The patch of one archive's update, built from the archive as the update found
 // it and the archive the update is about to write.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,9 @@ struct PatchChanges {
 // are read from the archive at path, which is still the old one. The identity
 // of the archive it leaves (after) is the rewrite's to fill in, from the file it
 // wrote.
+// Where the rewrite drops nearly all of the old archive, keepWhole is asked to
+// keep it whole instead (true when it could, at no copy).
 Patch MakePatch(const std::string& path, const ArchiveBefore& before, const WadArchive& after, PatchChanges changes,
-                const std::string& source, const PatchOrigin& origin);
+                const std::string& source, const PatchOrigin& origin, const std::function<bool()>& keepWhole = {});
 
 }  // namespace skarvel::history

@@ -20,7 +20,14 @@ std::string Quoted(const std::string& path) { return "\"" + DisplayPath(path) + 
 }
 
 // Writes the archive that patch found, from the archive it left (current).
-void WriteArchiveBefore(const Patch& patch, File& current, File& out) {
+void WriteArchiveBefore(const HistoryStore::Entry& entry, File& current, File& out) {
+  const Patch& patch = entry.patch;
+  if (patch.oldKeptWhole) {
+    File old = File::OpenForReading(HistoryStore::OldArchiveOf(entry.file));
+    out.Seek(0);
+    out.CopyFrom(old, 0, old.LengthAtOpen());
+    return;
+  }
   std::int32_t count = 0;
   if (current.LengthAtOpen() < 4) Refuse(patch.archive, "the archive is shorter than its count");
   current.ReadAt(0, &count, 4);
@@ -126,7 +133,7 @@ void Restore(const HistoryStore& store, const RestorePlan& plan) {
     File current = File::OpenForReading(previous ? previous->path() : archive);
     if (k + 1 < plan.undone.size()) {
       auto step = std::make_unique<StepFile>(archive + ".skarvel-restore-" + std::to_string(k));
-      ConcerningFile(step->path(), [&] { WriteArchiveBefore(patch, current, step->file()); });
+      ConcerningFile(step->path(), [&] { WriteArchiveBefore(plan.undone[k], current, step->file()); });
       step->file().Sync();
       current.Close();
       previous = std::move(step);
@@ -134,7 +141,7 @@ void Restore(const HistoryStore& store, const RestorePlan& plan) {
     }
     ConcerningFile(archive, [&] {
       ReplacementFile replacement(archive);
-      WriteArchiveBefore(patch, current, replacement.file());
+      WriteArchiveBefore(plan.undone[k], current, replacement.file());
       current.Close();
       // Marked before the archive is replaced: a crash after it still has the
       // undone patches removed by the next read.

@@ -78,6 +78,8 @@ const Chain kChains[] = {
     {"two packages on the same entry", PackedWad({{"car.tex", "original"}, {"x.bin", "x"}}),
      {{"C:\\pkgA", {{"car.tex", "package A"}}}, {"C:\\pkgB", {{"car.tex", "package B, longer"}}}}},
     {"empty archive", PackedWad({}), {{"", {{"first.tex", "1"}}}}},
+    {"nearly every entry replaced", PackedWad({{"a.tex", std::string(3000, 'a')}, {"b.tex", std::string(3000, 'b')}}),
+     {{"", {{"a.tex", "A"}, {"b.tex", "B"}}}, {"", {{"a.tex", "AA"}}}}},
 };
 
 class HistoryChainTest : public HistoryTest, public ::testing::WithParamInterface<Chain> {};
@@ -100,6 +102,17 @@ INSTANTIATE_TEST_SUITE_P(Chains, HistoryChainTest, ::testing::ValuesIn(kChains),
                            for (const char c : std::string(info.param.name)) name += std::isalnum(c) ? c : '_';
                            return name;
                          });
+
+// The old archive is then kept by a second name of its file, not by a copy.
+TEST_F(HistoryTest, AnArchiveNearlyWhollyReplacedIsKeptWholeAtNoCopy) {
+  Apply(kChains[5]);
+  const std::vector<HistoryStore::Entry> patches = store.Read(archive);
+  ASSERT_EQ(patches.size(), 2U);
+  EXPECT_TRUE(patches[0].patch.oldKeptWhole);
+  EXPECT_EQ(patches[0].patch.StoredBytes(), static_cast<std::int64_t>(patches[0].patch.oldHead.size()));
+  EXPECT_EQ(ReadNativeFile(ToNativePath(HistoryStore::OldArchiveOf(patches[0].file))), kChains[5].archive);
+  EXPECT_FALSE(patches[1].patch.oldKeptWhole) << "a patch of one small entry of two";
+}
 
 TEST_F(HistoryTest, EitherPackageIsUndoneWithWhatCameAfterIt) {
   const Chain& chain = kChains[3];

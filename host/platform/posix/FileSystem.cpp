@@ -532,6 +532,10 @@ void RenameFile(const std::string& from, const std::string& to) {
   close(descriptor);
 }
 
+bool LinkFile(const std::string& existing, const std::string& newName) {
+  return link(ToNativePath(existing).c_str(), ToNativePath(newName).c_str()) == 0;
+}
+
 bool RemoveFile(const std::string& path) { return unlink(ToNativePath(path).c_str()) == 0 || errno == ENOENT; }
 
 bool RemoveEmptyFolder(const std::string& path) {

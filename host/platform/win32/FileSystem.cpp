@@ -400,6 +400,10 @@ void RenameFile(const std::string& from, const std::string& to) {
   if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) ThrowLastError();
 }
 
+bool LinkFile(const std::string& existing, const std::string& newName) {
+  return CreateHardLinkA(newName.c_str(), existing.c_str(), nullptr) != FALSE;
+}
+
 bool RemoveFile(const std::string& path) {
   return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
