@@ -97,7 +97,7 @@ void SetFileTypes(IFileDialog* dialog, const std::string& filter) {
   }
   if (texts.empty()) return;
   std::vector<COMDLG_FILTERSPEC> specs;
-  for (const auto& [name, spec] : texts) specs.push_back({name.c_str(), spec.c_str()});
+  for (const auto& [name, patterns] : texts) specs.push_back({name.c_str(), patterns.c_str()});
   dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
   dialog->SetFileTypeIndex(1);
 }
