@@ -1,6 +1,7 @@
 // History files: any bytes either are refused with the program's own error
 // naming the file, or are a patch that writes back to the very same bytes and
-// whose pieces fill the old archive exactly (which the reader checks).
+// whose pieces fill the old archive exactly (which the reader checks), unless
+// it keeps the old archive whole beside it.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int64_t covered = static_cast<std::int64_t>(patch.oldHead.size());
     for (const auto& kept : patch.kept) covered += kept.size;
     for (const auto& region : patch.stored) covered += static_cast<std::int64_t>(region.bytes.size());
-    if (covered != patch.oldLength) fuzz::Fail("a patch's pieces do not fill its old archive");
+    // A patch that keeps its old archive whole, as a file beside it, has no pieces.
+    if (!patch.oldKeptWhole && covered != patch.oldLength) fuzz::Fail("a patch's pieces do not fill its old archive");
   } catch (const FormatError& error) {
     if (std::string_view(error.what()).find("000001.patch") == std::string_view::npos) {
       fuzz::Fail("a refusal does not name the history file");
