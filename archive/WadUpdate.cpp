@@ -201,7 +201,6 @@ std::string TrackArchivePath(const std::string& gameFolder, std::size_t k) {
   return gameFolder + "\\" + TrackNames[k] + ".wad";
 }
 
-bool EndsInWad(const std::string& text) { return text.size() >= 3 && text.compare(text.size() - 3, 3, "wad") == 0; }
 
 // Clears the all-tracks flag on every way out of a run, an error included.
 class AllTracksReset {
@@ -264,6 +263,8 @@ void UpdateArchive(AppState& state, Workbench& bench, const UpdateOptions& optio
 }
 
 }  // namespace
+
+bool EndsInWad(const std::string& text) { return text.size() >= 3 && text.compare(text.size() - 3, 3, "wad") == 0; }
 
 std::vector<std::string> WadPathList(const std::string& gameFolder) {
   std::vector<std::string> paths;

@@ -74,6 +74,9 @@ UpdateOptions RecordedUpdate(const AppState& state, std::string how, std::string
 bool Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options = {});
 // "Update all tracks": sets the all-tracks flag and runs Update1wad.
 bool UpdateWads(AppState& state, Workbench& bench, const UpdateOptions& options = {});
+// Whether an archive text names a wad file: the update's test, by its last
+// three letters, case-sensitive.
+bool EndsInWad(const std::string& text);
 // The 17 track archive paths below a game folder, in TrackNames order.
 std::vector<std::string> WadPathList(const std::string& gameFolder);
 

@@ -126,10 +126,7 @@ int Restore(const Arguments& args, const HistoryStore& store, std::ostream& out,
   std::vector<history::RestorePlan> plans;
   if (args.package) {
     const std::string package = InternalPath(*args.package);
-    for (const std::string& archive : store.Archives()) {
-      const std::size_t first = history::FirstPatchOfPackage(store.Read(archive), package);
-      if (first > 0) plans.push_back(history::PlanRestore(store, archive, first));
-    }
+    plans = history::PlanPackageRestore(store, package);
     if (plans.empty()) {
       err << "No patch of the package " << ToDisplayText(DisplayPath(package)) << " is recorded.\n";
       return kExitFailed;

@@ -37,6 +37,9 @@ class MainWindowView : public Workbench {
   // dialog already shown is only brought to the front.
   virtual void ShowSourceFolderDialog() = 0;
   virtual void ShowGameFolderDialog() = 0;
+  // Shows the "Patch history..." window of the archive edit's archive, with its
+  // handlers (PatchHistoryForm, shown with FormShow), and returns once it closed.
+  virtual void ShowPatchHistory() = 0;
 
   // An operation starts and ends (also when it fails). Meanwhile the
   // window shows the busy pointer; at the end, the clicks and keys that arrived

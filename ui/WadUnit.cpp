@@ -148,6 +148,25 @@ void TForm1::ExtractClick() {
   RunOperation([this] { skarvel::ExtractClick(state_, view_); });
 }
 
+// The window is shown outside the guard: its own handlers, run while it is
+// open, must show their errors themselves.
+void TForm1::PatchHistoryClick() {
+  bool ready = false;
+  Guarded([&] {
+    const std::string archiveText = view_.ArchiveText();
+    if (archiveText.empty()) {
+      view_.ShowMessage(messages::kChooseWadFirst);
+    } else if (!EndsInWad(archiveText)) {
+      view_.ShowMessage(messages::kNotAWadFile);
+    } else if (!state_.history) {
+      view_.ShowMessage("The patch history cannot be kept: the system names no folder for this user's data.");
+    } else {
+      ready = true;
+    }
+  });
+  if (ready) view_.ShowPatchHistory();
+}
+
 void TForm1::LMDFilesDblClick() {
   RunOperation([this] { skarvel::LMDFilesDblClick(state_, view_); });
 }

@@ -35,6 +35,7 @@ class TForm1 {
   void LMDCreateWadClick();  // "Create wad"
   void ExtractClick();       // "Extract wad"
   void LMDFilesDblClick();   // a double-click on a row of the contents list
+  void PatchHistoryClick();  // "Patch history...": the list's menu, Ctrl+H, the system menu
 
   // Runs action as an event handler: what it raises is shown in the default
   // error box and the program goes on. A handler that runs inside another one

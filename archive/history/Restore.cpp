@@ -125,7 +125,16 @@ std::size_t FirstPatchOfPackage(const std::vector<HistoryStore::Entry>& patches,
   return 0;
 }
 
-void Restore(const HistoryStore& store, const RestorePlan& plan) {
+std::vector<RestorePlan> PlanPackageRestore(const HistoryStore& store, const std::string& folder) {
+  std::vector<RestorePlan> plans;
+  for (const std::string& archive : store.Archives()) {
+    const std::size_t first = FirstPatchOfPackage(store.Read(archive), folder);
+    if (first > 0) plans.push_back(PlanRestore(store, archive, first));
+  }
+  return plans;
+}
+
+void Restore(const HistoryStore& store, const RestorePlan& plan, const std::function<void()>& onPatchUndone) {
   const std::string& archive = plan.archive;
   std::unique_ptr<StepFile> previous;
   for (std::size_t k = 0; k < plan.undone.size(); ++k) {
@@ -137,6 +146,7 @@ void Restore(const HistoryStore& store, const RestorePlan& plan) {
       step->file().Sync();
       current.Close();
       previous = std::move(step);
+      if (onPatchUndone) onPatchUndone();
       continue;
     }
     ConcerningFile(archive, [&] {
@@ -151,6 +161,7 @@ void Restore(const HistoryStore& store, const RestorePlan& plan) {
       replacement.Commit();
       mark.Finish();
     });
+    if (onPatchUndone) onPatchUndone();
   }
 }
 

@@ -17,11 +17,13 @@ class ScriptedMainWindow : public ui::MainWindowView {
   ScriptedWorkbench bench;
   // The archive edit's change event (TForm1::LMDFile2Change once a form exists).
   std::function<void()> onArchiveChange;
+  // What the patch history window does while it is shown.
+  std::function<void()> onPatchHistory;
 
   // Besides the bench's events, the log reads "height:N", "window-caption:T",
   // "source-text:T", "archive-text:T" (only when the text changes),
   // "source-folder:F", "archive-folder:F", "show-source-dialog",
-  // "show-game-dialog", "error:T".
+  // "show-game-dialog", "show-patch-history", "error:T".
   std::vector<std::string>& events = bench.events;
   int height = 0;
   std::string windowCaption;
@@ -55,6 +57,10 @@ class ScriptedMainWindow : public ui::MainWindowView {
   void SetArchiveInitialFolder(const std::string& folder) override;
   void ShowSourceFolderDialog() override { events.push_back("show-source-dialog"); }
   void ShowGameFolderDialog() override { events.push_back("show-game-dialog"); }
+  void ShowPatchHistory() override {
+    events.push_back("show-patch-history");
+    if (onPatchHistory) onPatchHistory();
+  }
   void ShowErrorBox(const std::string& text) override;
   void BeginOperation() override { ++operationsBegun; }
   void EndOperation() override { ++operationsEnded; }
