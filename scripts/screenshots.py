@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Takes the README's pictures of the main window, collapsed and shown, with a
-small archive listed. Run by scripts/screenshots.sh, which builds the programs."""
+small archive listed, and of its patch history. Run by scripts/screenshots.sh, which builds the programs."""
 
 import os
 import sys
+import time
 
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
@@ -43,6 +44,15 @@ def main(output):
         session.press("Show/Hide files in the wad")
         wait_until(lambda: session.row_count() == len(FILES), what="the rows")
         session.screenshot(os.path.join(output, "window-shown.png"), window_name="Skarvel 3.3")
+        # A second patch, of one entry, for the history.
+        session.type_text(SOURCE_LABEL, os.path.join(sample, "cars", "car02.tex"))
+        session.press("Update wad")
+        time.sleep(1)  # the caption of the update before reads the same
+        session.wait_for_status(lambda caption: caption.startswith("Update done in "))
+        session.key("ctrl+h")
+        session.find("Restore to before this patch", role="push button")
+        session.screenshot(os.path.join(output, "window-patch-history.png"), window_name="Patch history - sample.wad")
+        session.press("Close")
     print("pictures written to", output)
 
 

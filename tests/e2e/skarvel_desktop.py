@@ -317,12 +317,12 @@ class DesktopSession:
                 return
         action.doAction(0)
 
-    def click(self, control):
-        """Clicks the middle of a control with the mouse."""
+    def click(self, control, button="1"):
+        """Clicks the middle of a control with the mouse (button 3: the right one)."""
         pyatspi = self._atspi_module()
         extents = control.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         self.xdotool("mousemove", "--sync", str(extents.x + extents.width // 2), str(extents.y + extents.height // 2),
-                     "click", "1")
+                     "click", button)
 
     def focus(self, name, role=None):
         """Gives the keyboard focus to the control named name, by clicking on it."""

@@ -11,11 +11,13 @@
 
 #include "host/Paths.h"
 
+#include "ui/PatchHistory.h"
 #include "ui/WadUnit.h"
 #include "ui/qt/DialogFilter.h"
 #include "ui/qt/FolderDialogs.h"
 #include "ui/qt/MessageBoxes.h"
 #include "ui/qt/OperationInput.h"
+#include "ui/qt/PatchHistoryDialog.h"
 #include "ui/qt/QtText.h"
 
 namespace skarvel::ui::qt {
@@ -126,7 +128,8 @@ MainWindow::MainWindow(QWidget* parent)
       btnUpdateTracks_(Glyph::UpdateTracks, QStringLiteral("Update all tracks"), &panelTop_),
       progressBar_(&panelTop_),
       lmdButton1_(QStringLiteral("Show/Hide files in the wad"), &panelDown_),
-      lmdFiles_(this) {
+      lmdFiles_(this),
+      patchHistory_(QString::fromLatin1(kPatchHistoryCommand), this) {
   setFont(ProgramFont());
   setWindowIcon(ApplicationIcon());
   setMinimumSize(kClientWidth, kMinimumHeight - kFrameHeight);
@@ -145,6 +148,13 @@ MainWindow::MainWindow(QWidget* parent)
   lmdFile2_.SetAccessibleLabel(label2_.text());
   label2_.setBuddy(&lmdFile2_.Edit());
   progressBar_.setAccessibleDescription(QStringLiteral("Status"));
+  // A window shortcut goes before the focused control's own keys, so an edit
+  // never takes Ctrl+H for a backspace.
+  patchHistory_.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+  patchHistory_.setShortcutContext(Qt::WindowShortcut);
+  addAction(&patchHistory_);
+  lmdFiles_.setContextMenuPolicy(Qt::ActionsContextMenu);
+  lmdFiles_.addAction(&patchHistory_);
 
   PlaceControls();
   SetTabOrder();
@@ -193,6 +203,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::Bind(TForm1& form) {
+  form_ = &form;
+  connect(&patchHistory_, &QAction::triggered, this, [&form] { form.PatchHistoryClick(); });
   connect(&selectFolder_, &QPushButton::clicked, this, [&form] { form.SelectFolderClick(); });
   connect(&btnGP4Path_, &QPushButton::clicked, this, [&form] { form.SetGP4Path(); });
   connect(&lmdFile1_, &FileEdit::Browsed, this, [&form] { form.LMDFile1Click(); });
@@ -267,6 +279,12 @@ void MainWindow::SetArchiveText(const std::string& text) { lmdFile2_.SetText(Nat
 
 void MainWindow::ShowSourceFolderDialog() {
   if (sourceFolderDialog_ != nullptr) ShowFolderDialog(sourceFolderDialog_);
+}
+
+void MainWindow::ShowPatchHistory() {
+  if (form_ == nullptr) return;
+  PatchHistoryDialog dialog(*form_, this);
+  dialog.Run();
 }
 
 void MainWindow::ShowGameFolderDialog() {

@@ -1,6 +1,7 @@
 #pragma once
 // The main window Form1 in Qt: the controls of its layout at their positions,
 // the view that TForm1's handlers drive, and the Workbench of the operations.
+#include <QAction>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
@@ -53,6 +54,8 @@ class MainWindow : public QWidget, public MainWindowView {
   QPushButton& BtnUpdate1Wad() { return btnUpdate1Wad_; }
   QPushButton& BtnUpdateTracks() { return btnUpdateTracks_; }
   QPushButton& LMDButton1() { return lmdButton1_; }
+  // "Patch history...": Ctrl+H anywhere in the window, and the list's menu.
+  QAction& PatchHistoryAction() { return patchHistory_; }
   QWidget& PanelTop() { return panelTop_; }
   QWidget& PanelDown() { return panelDown_; }
   const std::string& SourceInitialFolder() const { return lmdFile1_.InitialFolder(); }
@@ -76,6 +79,7 @@ class MainWindow : public QWidget, public MainWindowView {
   void SetArchiveInitialFolder(const std::string& folder) override { lmdFile2_.SetInitialFolder(folder); }
   void ShowSourceFolderDialog() override;
   void ShowGameFolderDialog() override;
+  void ShowPatchHistory() override;
   void ShowErrorBox(const std::string& text) override;
   void BeginOperation() override;
   void EndOperation() override;
@@ -102,6 +106,8 @@ class MainWindow : public QWidget, public MainWindowView {
   StatusLine progressBar_;
   QPushButton lmdButton1_;
   ContentsView lmdFiles_;
+  QAction patchHistory_;
+  TForm1* form_ = nullptr;
   std::unique_ptr<QFileDialog> saveDialog1_;
   QDialog* sourceFolderDialog_ = nullptr;
   QDialog* gameFolderDialog_ = nullptr;
