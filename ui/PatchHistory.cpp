@@ -32,6 +32,15 @@ std::string Counted(std::size_t count, const char* one, const char* more) {
 
 std::string Quoted(const std::string& path) { return "\"" + DisplayPath(path) + "\""; }
 
+// The installer names its source inside the package's folder ("UpdateFolder\sub"),
+// which alone would not tell one package from another: shown in full.
+std::string SourceShown(const history::Patch& patch) {
+  const std::string& source = patch.source;
+  const bool rooted = source.starts_with('\\') || (source.size() >= 2 && source[1] == ':');
+  if (patch.package.empty() || rooted) return DisplayPath(source);
+  return DisplayPath(patch.package + (patch.package.ends_with('\\') ? "" : "\\") + source);
+}
+
 }  // namespace
 
 void PatchHistoryForm::FormShow() {
@@ -52,7 +61,7 @@ void PatchHistoryForm::List() {
   std::vector<PatchHistoryRow> rows;
   for (auto patch = patches_.rbegin(); patch != patches_.rend(); ++patch) {
     const history::Patch& p = patch->patch;
-    rows.push_back({LocalTimeText(p.time), p.how, DisplayPath(p.source),
+    rows.push_back({LocalTimeText(p.time), p.how, SourceShown(p),
                     std::to_string(p.replaced.size()) + " replaced, " + std::to_string(p.appended.size()) +
                         " appended"});
   }

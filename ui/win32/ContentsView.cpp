@@ -4,6 +4,7 @@
 #include "host/platform/win32/CodePage.h"
 #include "ui/ContentsRows.h"
 #include "ui/win32/controls/Events.h"
+#include "ui/win32/controls/ReportList.h"
 
 namespace skarvel::ui::win32 {
 namespace {
@@ -67,10 +68,7 @@ LRESULT CALLBACK ContentsView::HeaderProcedure(HWND hwnd, UINT message, WPARAM w
 // The columns keep the widths the user gave them, at the new scale.
 void ContentsView::Rescale(int oldDpi, int dpi) {
   Control::Rescale(oldDpi, dpi);
-  for (int i = 0; i < 3; ++i) {
-    const int width = static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, i, 0));
-    SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, i, MulDiv(width, dpi, oldDpi));
-  }
+  RescaleColumns(Handle(), 3, oldDpi, dpi);
   SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
@@ -137,6 +135,21 @@ bool ContentsView::OnNotification(UINT message, WPARAM, LPARAM lParam, LRESULT& 
   if (message == WM_DRAWITEM) {
     DrawRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     result = TRUE;
+    return true;
+  }
+  if (message == WM_CONTEXTMENU) {
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (lParam == -1) {
+      // From the keyboard: below the selected row, or at the list's corner.
+      RECT row{LVIR_BOUNDS, 0, 0, 0};
+      const int selected = SelectedRow();
+      at = selected >= 0 && SendMessageA(Handle(), LVM_GETITEMRECT, selected, reinterpret_cast<LPARAM>(&row))
+               ? POINT{row.left, row.bottom}
+               : POINT{0, 0};
+      ClientToScreen(Handle(), &at);
+    }
+    if (onContextMenu) RunHandler([this, at] { onContextMenu(at); });
+    result = 0;
     return true;
   }
   if (message != WM_NOTIFY) return false;

@@ -37,6 +37,9 @@ class ContentsView : public Control, public ContentsList {
 
   // A double-click anywhere on the rows.
   std::function<void()> onDoubleClick;
+  // The list's menu asked for (right button, the menu key, Shift+F10), with
+  // the point in screen coordinates where it opens.
+  std::function<void(POINT)> onContextMenu;
 
  private:
   static LRESULT CALLBACK HeaderProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

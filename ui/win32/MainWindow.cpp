@@ -3,9 +3,13 @@
 #include <algorithm>
 
 #include "host/Paths.h"
+#include "host/platform/win32/CodePage.h"
+#include "ui/PatchHistory.h"
 #include "ui/WadUnit.h"
 #include "ui/win32/MessageBoxes.h"
 #include "ui/win32/OperationInput.h"
+#include "ui/win32/PatchHistoryWindow.h"
+#include "ui/win32/controls/Events.h"
 
 namespace skarvel::ui::win32 {
 namespace {
@@ -26,6 +30,8 @@ constexpr Rect kLMDButton1{128, 3, 169, 15};
 
 constexpr int kCollapsedClientHeight = kCollapsedHeight - kFrameHeight;  // 174
 
+std::wstring PatchHistoryItemText() { return WideFromProgramText(kPatchHistoryCommand) + L"\tCtrl+H"; }
+
 // The strips live as long as the program: the buttons draw from copies, the
 // next window takes them again.
 HBITMAP GlyphStrip(const char* resource) {
@@ -40,6 +46,9 @@ MainWindow::MainWindow() {
   CreateControls();
   onResize = [this] { LayOut(); };
   LayOut();
+  HMENU system = GetSystemMenu(Handle(), FALSE);
+  AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(system, MF_STRING, kPatchHistoryItem, PatchHistoryItemText().c_str());
 }
 
 MainWindow::~MainWindow() { Destroy(); }
@@ -93,6 +102,9 @@ void MainWindow::LayOut() {
 }
 
 void MainWindow::Bind(TForm1& form) {
+  form_ = &form;
+  SetControlShortcut('H', [&form] { form.PatchHistoryClick(); });
+  lmdFiles_.onContextMenu = [this](POINT at) { ShowListMenu(at); };
   selectFolder_.onClick = [&form] { form.SelectFolderClick(); };
   btnGP4Path_.onClick = [&form] { form.SetGP4Path(); };
   lmdFile1_.onBrowse = [&form] { form.LMDFile1Click(); };
@@ -135,6 +147,29 @@ void MainWindow::BeginOperation() { BeginOperationInput(); }
 void MainWindow::EndOperation() { EndOperationInput(); }
 
 void MainWindow::SetWindowHeight(int outerHeight) { SetClientSize(kClientWidth, outerHeight - kFrameHeight); }
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == kPatchHistoryItem) {
+    if (form_ != nullptr) RunHandler([this] { form_->PatchHistoryClick(); });
+    return 0;
+  }
+  return Form::HandleMessage(message, wParam, lParam);
+}
+
+void MainWindow::ShowListMenu(POINT at) {
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, kPatchHistoryItem, PatchHistoryItemText().c_str());
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, Handle(), nullptr));
+  DestroyMenu(menu);
+  if (chosen == kPatchHistoryItem && form_ != nullptr) form_->PatchHistoryClick();
+}
+
+void MainWindow::ShowPatchHistory() {
+  if (form_ == nullptr) return;
+  PatchHistoryWindow window(*form_, Handle());
+  window.Run();
+}
 
 void MainWindow::ShowSourceFolderDialog() {
   if (showSourceFolder_) showSourceFolder_();

@@ -73,13 +73,20 @@ class MainWindow : public Form, public MainWindowView {
   void SetArchiveInitialFolder(const std::string& folder) override { lmdFile2_.SetInitialFolder(folder); }
   void ShowSourceFolderDialog() override;
   void ShowGameFolderDialog() override;
+  void ShowPatchHistory() override;
   void ShowErrorBox(const std::string& text) override;
   void BeginOperation() override;
   void EndOperation() override;
 
+  // "Patch history..." as an item of the system menu and of the list's menu.
+  static constexpr UINT kPatchHistoryItem = 0x0110;  // system menu items are multiples of 16
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
  private:
   void CreateControls();
   void LayOut();
+  void ShowListMenu(POINT at);
 
   Panel panelTop_;
   Panel panelDown_;
@@ -97,6 +104,7 @@ class MainWindow : public Form, public MainWindowView {
   StatusLine progressBar_;
   Button lmdButton1_;
   std::string saveFileName_;
+  TForm1* form_ = nullptr;
   std::function<void()> showSourceFolder_;
   std::function<void()> showGameFolder_;
 };

@@ -117,6 +117,64 @@ TEST_F(SkarvelExeTest, APlayerListsAnArchiveAndPatchesItFromAFolder) {
   EXPECT_EQ(ReadNativeFile(patch.archive), ReadNativeFile(patch.expected));
 }
 
+// A package installed by the auto-install program, then undone by the player
+// from the main window's patch history, reached from the system menu.
+TEST_F(SkarvelExeTest, APlayerUndoesAnInstalledPackageFromThePatchHistory) {
+  Patch patch;
+  RecordGameFolder(patch.dir.Native("gp4"));
+  const std::string package = patch.dir.Native("package");
+  WriteNativeFile(package + "\\UpdateFolder\\sub\\cars\\car01.tex", std::string(600, 'n'));
+  {
+    Process installer(ProgramBeside("Skarvel.exe"), {"\\1wad", "cars.wad", "sub"}, package);
+    HWND welcome = WaitForBox(installer.Id(), 20s);
+    ASSERT_NE(welcome, nullptr);
+    ASSERT_TRUE(PressButton(welcome, "&Oui"));
+    HWND done = WaitForWindow([&]() -> HWND {
+      HWND box = WaitForBox(installer.Id(), 100ms);
+      return box != nullptr && box != welcome && ReadBox(box).text == kSuccess ? box : nullptr;
+    }, 30s);
+    ASSERT_NE(done, nullptr);
+    PressButton(done, "OK");
+    ASSERT_EQ(installer.Wait(30s), 0u);
+  }
+  ASSERT_NE(ReadNativeFile(patch.archive), patch.Original());
+
+  Process skarvel(ProgramBeside("Skarvel.exe"), {}, patch.dir.native());
+  HWND window = WaitForWindow([&] { return FindTopLevel(skarvel.Id(), "Skarvel 3.3"); }, 20s);
+  ASSERT_NE(window, nullptr);
+  Type(PathEdits(window).second, patch.archive);
+  PostMessageA(window, WM_SYSCOMMAND, 0x0110, 0);  // "Patch history..." in the system menu
+  HWND history = WaitForWindow([&] { return FindTopLevel(skarvel.Id(), "Patch history - cars.wad"); }, 20s);
+  ASSERT_NE(history, nullptr) << "the history window did not show";
+  HWND list = FindControl(history, "SysListView32");
+  ASSERT_EQ(ListViewRowCount(list), 1);
+  EXPECT_EQ(ListViewText(list, 0, 1), "installer");
+  EXPECT_EQ(ListViewText(list, 0, 2), package + "\\UpdateFolder\\sub");
+  EXPECT_EQ(ListViewText(list, 0, 3), "1 replaced, 0 appended");
+  EXPECT_FALSE(IsWindowEnabled(window)) << "the main window waits while the history is shown";
+
+  ASSERT_TRUE(PressButton(history, "Undo this package"));
+  HWND box = WaitForBox(skarvel.Id(), 20s);
+  ASSERT_NE(box, nullptr) << "no confirmation";
+  const BoxContents question = ReadBox(box);
+  EXPECT_EQ(question.title, "Confirmation");
+  EXPECT_NE(question.text.find("Undo the package \"" + package + "\"? This restores 1 archive and undoes 1 patch"),
+            std::string::npos)
+      << question.text;
+  ASSERT_TRUE(PressButton(box, "&Oui"));
+  HWND status = FindControl(window, "SkarvelStatusLine");
+  ASSERT_NE(WaitForWindow([&] { return WindowText(status).rfind("Restore done in ", 0) == 0 ? status : nullptr; }, 30s),
+            nullptr)
+      << "status: " << WindowText(status);
+  EXPECT_EQ(ReadNativeFile(patch.archive), patch.Original());
+  EXPECT_NE(WaitForWindow([&] { return ListViewRowCount(list) == 0 ? list : nullptr; }, 10s), nullptr)
+      << "the history is listed again";
+  ASSERT_TRUE(PressButton(history, "Close"));
+  EXPECT_NE(WaitForWindow([&] { return IsWindowEnabled(window) ? window : nullptr; }, 10s), nullptr);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(skarvel.Wait(20s), 0u);
+}
+
 // What Explorer shows of the program and what Windows reads before it starts.
 TEST(SkarvelExeFileTest, CarriesItsIconVersionAndManifest) {
   const std::string program = ProgramBeside("Skarvel.exe");

@@ -1,5 +1,7 @@
 #include "ui/win32/controls/Container.h"
 
+#include "ui/win32/controls/Events.h"
+
 #include <set>
 #include <string>
 
@@ -251,10 +253,28 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return OwnWindow::HandleMessage(message, wParam, lParam);
 }
 
+void Form::SetControlShortcut(UINT key, std::function<void()> action) {
+  shortcuts_.emplace_back(key, std::move(action));
+}
+
+bool Form::RunShortcut(const MSG& msg) {
+  const auto down = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
+  if (msg.message != WM_KEYDOWN || !down(VK_CONTROL) || down(VK_MENU) || down(VK_SHIFT)) return false;
+  for (const auto& [key, action] : shortcuts_) {
+    if (msg.wParam != key) continue;
+    RunHandler(action);
+    return true;
+  }
+  return false;
+}
+
 bool HandleFormKeys(MSG& msg) {
   if (msg.hwnd == nullptr) return false;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-  if (dynamic_cast<Form*>(Control::FromHandle(root)) == nullptr) return false;
+  auto* form = dynamic_cast<Form*>(Control::FromHandle(root));
+  if (form == nullptr) return false;
+  // Before the dialog manager, which hands the key to the focused control.
+  if (form->RunShortcut(msg)) return true;
   return IsDialogMessageA(root, &msg) != FALSE;
 }
 

@@ -4,6 +4,8 @@
 // top-level forms. Panels and forms hand their children's notifications back to
 // the children and let the keyboard move through them (Tab, arrows, Enter).
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "ui/win32/controls/Control.h"
 
@@ -65,6 +67,12 @@ class Form : public OwnWindow {
   // The button that Enter presses while the form is active (its identifier).
   void SetDefaultButton(int controlId) { defaultButton_ = controlId; }
 
+  // Ctrl and key run action wherever the focus is in the form, before the
+  // focused control sees the key (an edit takes Ctrl+H for a backspace).
+  void SetControlShortcut(UINT key, std::function<void()> action);
+  // Runs the shortcut that msg presses; false when it presses none.
+  bool RunShortcut(const MSG& msg);
+
   std::function<void()> onClose;   // none: the form is hidden
   std::function<void()> onResize;  // after the client area changed size
 
@@ -75,10 +83,12 @@ class Form : public OwnWindow {
   int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
   int defaultButton_ = 0;
   HWND focusOnDeactivate_ = nullptr;
+  std::vector<std::pair<UINT, std::function<void()>>> shortcuts_;
 };
 
-// The message loop's share of the keyboard: true when msg was a key for a
-// form's controls (Tab, arrows, Enter, mnemonics) and has been handled.
+// The message loop's share of the keyboard: true when msg was a form's
+// shortcut or a key for its controls (Tab, arrows, Enter, mnemonics) and has
+// been handled.
 bool HandleFormKeys(MSG& msg);
 
 }  // namespace skarvel::ui::win32

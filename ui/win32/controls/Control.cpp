@@ -26,6 +26,8 @@ HWND Sender(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL:
     case WM_VSCROLL:
       return reinterpret_cast<HWND>(lParam);
+    case WM_CONTEXTMENU:
+      return reinterpret_cast<HWND>(wParam);
     default:
       (void)wParam;
       return nullptr;
