@@ -1,6 +1,7 @@
 // Takes the README's pictures of the Windows program: the main window
 // collapsed and shown with a small archive listed after an update, the two
-// folder dialogs, and the auto install program's welcome box. It starts the
+// folder dialogs, the auto install program's welcome box, and the patch history
+// that its patch and the update leave. It starts the
 // real Skarvel.exe, drives it with messages as the end-to-end tests do, and
 // copies each window from the screen into a BMP file in the folder given
 // (scripts/screenshots-windows.sh turns them into PNG).
@@ -144,7 +145,23 @@ int main(int argc, char** argv) {
   Process installer(ProgramBeside("Skarvel.exe"), {"\\1wad", "cars.wad", "sub"}, package);
   HWND welcome = Expect(WaitForBox(installer.Id(), 20s), "the welcome box");
   Capture(welcome, output + "\\installer-win32-confirmation.bmp");
-  PressButton(welcome, "Annuler");
+  PressButton(welcome, "&Oui");
+  HWND done = Expect(WaitForWindow([&]() -> HWND {
+    HWND box = WaitForBox(installer.Id(), 100ms);
+    return box != nullptr && box != welcome ? box : nullptr;
+  }, 30s), "the installer's closing box");
+  PressButton(done, "OK");
   installer.Wait(20s);
+
+  // The two patches, the installer's newest, in the window's history.
+  Process skarvel(ProgramBeside("Skarvel.exe"), {archive}, dir.native());
+  HWND window = Expect(WaitForWindow([&] { return FindTopLevel(skarvel.Id(), "Skarvel 3.3"); }, 20s), "the main window");
+  PostMessageA(window, WM_SYSCOMMAND, 0x0110, 0);  // "Patch history..." in the system menu
+  HWND history = Expect(WaitForWindow([&] { return FindTopLevel(skarvel.Id(), "Patch history - cars.wad"); }, 10s),
+                        "the patch history");
+  Capture(history, output + "\\window-win32-patch-history.bmp");
+  PostMessageA(history, WM_CLOSE, 0, 0);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  skarvel.Wait(20s);
   return 0;
 }
