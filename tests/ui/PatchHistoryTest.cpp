@@ -136,24 +136,6 @@ TEST_F(PatchHistoryTest, ListsNewestFirstAndRestoresToBeforeTheChosenPatchOnceCo
   EXPECT_EQ(main.operationsBegun, 1);
 }
 
-TEST_F(PatchHistoryTest, UndoThisPackageRestoresEveryArchiveItPatchedWithTheirLaterPatches) {
-  const std::string originalA = test::PackedWad({{"x.bin", "x"}}), originalB = test::PackedWad({{"z.bin", "z"}});
-  const std::string a = Wad("a.wad", originalA), b = Wad("b.wad", originalB);
-  Patch(a, "x.bin", "package", "installer", dir.Internal("package"));
-  Patch(b, "z.bin", "package", "installer", dir.Internal("package"));
-  Patch(a, "x.bin", "later", "window");
-  Open(a);
-  window.selected = 1;
-  history.ListSelect();
-  ASSERT_TRUE(window.undoPackage);
-  window.answers = {true};
-  history.UndoPackageClick();
-  ASSERT_EQ(window.questions.size(), 1u);
-  EXPECT_NE(window.questions[0].find("This restores 2 archives and undoes 3 patches"), std::string::npos);
-  EXPECT_EQ(ReadNativeFile(dir.Native("a.wad")), originalA);
-  EXPECT_EQ(ReadNativeFile(dir.Native("b.wad")), originalB);
-}
-
 // An archive another program changed, and a history file that was damaged:
 // the window offers no restore, and the archive stays as it is.
 TEST_F(PatchHistoryTest, OffersNoRestoreOfAnArchiveItCannotGiveBack) {
