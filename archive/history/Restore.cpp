@@ -8,6 +8,7 @@
 #include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
+#include "host/Paths.h"
 
 namespace skarvel::history {
 namespace {
@@ -78,6 +79,8 @@ void WriteArchiveBefore(const HistoryStore::Entry& entry, File& current, File& o
   flushCopy();
 }
 
+constexpr char kStepSuffix[] = ".skarvel-restore-";
+
 // A file beside the archive for a step between two patches, removed when done.
 class StepFile {
  public:
@@ -98,6 +101,18 @@ class StepFile {
   std::string path_;
   File file_;
 };
+
+// A restore that a crash ended between two steps of a chain left its step
+// files beside the archive; they hold nothing anyone needs. Best effort: a
+// name in the folder that cannot be read stops no restore.
+void RemoveStepFilesLeft(const std::string& archive) {
+  try {
+    for (const DirectoryEntry& entry : SearchDirectory(Path(archive), Patchname(archive) + kStepSuffix + "*")) {
+      if (!entry.isFolder) RemoveFile(Path(archive) + entry.name);
+    }
+  } catch (const RefusedError&) {
+  }
+}
 
 }  // namespace
 
@@ -136,12 +151,13 @@ std::vector<RestorePlan> PlanPackageRestore(const HistoryStore& store, const std
 
 void Restore(const HistoryStore& store, const RestorePlan& plan, const std::function<void()>& onPatchUndone) {
   const std::string& archive = plan.archive;
+  RemoveStepFilesLeft(archive);
   std::unique_ptr<StepFile> previous;
   for (std::size_t k = 0; k < plan.undone.size(); ++k) {
     const Patch& patch = plan.undone[k].patch;
     File current = File::OpenForReading(previous ? previous->path() : archive);
     if (k + 1 < plan.undone.size()) {
-      auto step = std::make_unique<StepFile>(archive + ".skarvel-restore-" + std::to_string(k));
+      auto step = std::make_unique<StepFile>(archive + kStepSuffix + std::to_string(k));
       ConcerningFile(step->path(), [&] { WriteArchiveBefore(plan.undone[k], current, step->file()); });
       step->file().Sync();
       current.Close();

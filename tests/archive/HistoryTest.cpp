@@ -12,6 +12,7 @@
 #include "archive/history/Restore.h"
 #include "host/Encoding.h"
 #include "host/Errors.h"
+#include "host/FileSystem.h"
 #include "host/Paths.h"
 #include "support/OperationTest.h"
 #include "support/WadBytes.h"
@@ -89,8 +90,10 @@ TEST_P(HistoryChainTest, EveryEarlierStateComesBackByteForByte) {
   for (std::size_t first = 1; first <= chain.steps.size(); ++first) {
     const std::vector<std::string> states = Apply(chain);
     ASSERT_EQ(store.Read(archive).size(), chain.steps.size());
+    WriteNativeFile(dir.Native("track.wad.skarvel-restore-7"), "a step file that a crash left");
     Restore(store, PlanRestore(store, archive, first));
     EXPECT_EQ(Bytes(), states[first - 1]) << "before patch " << first;
+    EXPECT_EQ(SearchDirectory(dir.internal(), "track.wad.skarvel-restore-*").size(), 0U) << "step files left";
     EXPECT_EQ(store.Read(archive).size(), first - 1);
     store.Forget(archive);
   }
