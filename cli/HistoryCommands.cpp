@@ -1,6 +1,5 @@
 #include "cli/HistoryCommands.h"
 
-#include <ctime>
 #include <filesystem>
 
 #include "archive/history/Restore.h"
@@ -8,6 +7,7 @@
 #include "cli/Json.h"
 #include "host/Encoding.h"
 #include "host/Errors.h"
+#include "host/TimeText.h"
 
 namespace skarvel::cli {
 namespace {
@@ -19,18 +19,7 @@ std::string InternalPath(const std::string& native) {
   return ToInternalPath(std::filesystem::absolute(std::filesystem::path(native)).string());
 }
 
-std::string TimeText(std::int64_t seconds) {
-  const std::time_t time = static_cast<std::time_t>(seconds);
-  std::tm parts{};
-#ifdef _WIN32
-  gmtime_s(&parts, &time);
-#else
-  gmtime_r(&time, &parts);
-#endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-  return text;
-}
+std::string TimeText(std::int64_t seconds) { return CalendarText(seconds, "%Y-%m-%dT%H:%M:%SZ", false); }
 
 std::string Utf8(const std::string& internal) { return JsonString(Cp1252ToUtf8(internal)); }
 

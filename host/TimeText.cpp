@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <ctime>
 #include <string_view>
 #include <system_error>
 
@@ -115,6 +116,18 @@ double Stopwatch::Seconds() const {
 
 std::string Stopwatch::Caption(const std::string& leading) const {
   return leading + FormatSeconds(Seconds(), UserDecimalSeparator()) + "s";
+}
+
+std::string CalendarText(std::int64_t seconds, const char* format, bool local) {
+  const std::time_t time = static_cast<std::time_t>(seconds);
+  std::tm parts{};
+#ifdef _WIN32
+  local ? localtime_s(&parts, &time) : gmtime_s(&parts, &time);
+#else
+  local ? localtime_r(&time, &parts) : gmtime_r(&time, &parts);
+#endif
+  char text[64];
+  return std::string(text, std::strftime(text, sizeof text, format, &parts));
 }
 
 }  // namespace skarvel

@@ -2,6 +2,7 @@
 // The duration shown at the end of an operation: seconds with at most three
 // decimals, in the shortest form, with the user's decimal separator.
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ char UserDecimalSeparator();
 // byte, its Windows-1252 byte when it is one UTF-8 character the code page
 // holds, else ".".
 char DecimalSeparatorOf(std::string_view radix);
+
+// A moment (seconds since 1970, UTC) as strftime's format writes it, in UTC or
+// in the user's local time.
+std::string CalendarText(std::int64_t seconds, const char* format, bool local);
 
 // Measures an operation on a monotonic clock, so a run across midnight or a
 // change of the system clock still reports its true length.

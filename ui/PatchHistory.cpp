@@ -1,10 +1,9 @@
 #include "ui/PatchHistory.h"
 
-#include <ctime>
-
 #include "archive/history/RestoreOperation.h"
 #include "host/Encoding.h"
 #include "host/Paths.h"
+#include "host/TimeText.h"
 #include "ui/WadUnit.h"
 
 namespace skarvel::ui {
@@ -12,19 +11,6 @@ namespace {
 
 using history::HistoryStore;
 using history::RestorePlan;
-
-std::string LocalTimeText(std::int64_t seconds) {
-  const std::time_t time = static_cast<std::time_t>(seconds);
-  std::tm parts{};
-#ifdef _WIN32
-  localtime_s(&parts, &time);
-#else
-  localtime_r(&time, &parts);
-#endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
-  return text;
-}
 
 std::string Counted(std::size_t count, const char* one, const char* more) {
   return std::to_string(count) + " " + (count == 1 ? one : more);
@@ -61,7 +47,7 @@ void PatchHistoryForm::List() {
   std::vector<PatchHistoryRow> rows;
   for (auto patch = patches_.rbegin(); patch != patches_.rend(); ++patch) {
     const history::Patch& p = patch->patch;
-    rows.push_back({LocalTimeText(p.time), p.how, SourceShown(p),
+    rows.push_back({CalendarText(p.time, "%Y-%m-%d %H:%M:%S", true), p.how, SourceShown(p),
                     std::to_string(p.replaced.size()) + " replaced, " + std::to_string(p.appended.size()) +
                         " appended"});
   }

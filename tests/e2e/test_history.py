@@ -11,25 +11,19 @@ list of the window; then opens the window again from the contents list's menu.
 import filecmp
 import os
 import re
-import shutil
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from skarvel_desktop import DesktopError, DesktopSession, run_cli, wait_until  # noqa: E402
-from test_update import ARCHIVE_LABEL, SOURCE_LABEL, make_folders  # noqa: E402
+from skarvel_desktop import DesktopError, DesktopSession, wait_until  # noqa: E402
+from test_update import ARCHIVE_LABEL, SOURCE_LABEL, make_archive  # noqa: E402
 
 RESTORE = "Restore to before this patch"
 
 
 def main():
     with DesktopSession() as session:
-        data = os.path.join(session.work, "data")
-        sample, patch = make_folders(data)
-        archive = os.path.join(data, "demo.wad")
-        run_cli("create", sample, archive)
-        original = os.path.join(data, "original.wad")
-        shutil.copyfile(archive, original)
+        _, _, patch, archive, original = make_archive(session, "original.wad")
 
         session.start_program()
         try:

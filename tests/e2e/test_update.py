@@ -37,14 +37,20 @@ def make_folders(root):
     return sample, patch
 
 
+def make_archive(session, copy_name):
+    """The folders above, the archive demo.wad made from the sample, and a copy of it by another name."""
+    data = os.path.join(session.work, "data")
+    sample, patch = make_folders(data)
+    archive = os.path.join(data, "demo.wad")
+    run_cli("create", sample, archive)
+    copy = os.path.join(data, copy_name)
+    shutil.copyfile(archive, copy)
+    return data, sample, patch, archive, copy
+
+
 def main():
     with DesktopSession() as session:
-        data = os.path.join(session.work, "data")
-        sample, patch = make_folders(data)
-        archive = os.path.join(data, "demo.wad")
-        run_cli("create", sample, archive)
-        expected = os.path.join(data, "expected.wad")
-        shutil.copyfile(archive, expected)
+        data, sample, patch, archive, expected = make_archive(session, "expected.wad")
         run_cli("update", expected, patch)
 
         session.start_program()

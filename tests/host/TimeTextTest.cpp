@@ -110,6 +110,12 @@ TEST(UserDecimalSeparatorTest, FollowsTheEnvironmentAndSurvivesAnUnknownLocale) 
 
 #endif
 
+// The history's times: a moment past 2^31 seconds too, which a 32-bit time_t cannot hold.
+TEST(CalendarTextTest, WritesAMomentInUtc) {
+  EXPECT_EQ(CalendarText(1000000000, "%Y-%m-%dT%H:%M:%SZ", false), "2001-09-09T01:46:40Z");
+  EXPECT_EQ(CalendarText(4102444800, "%Y-%m-%d", false), "2100-01-01");
+}
+
 TEST(StopwatchTest, CaptionWrapsTheSecondsInTheLeadingTextAndAnS) {
   const Stopwatch watch;
 #ifndef _WIN32

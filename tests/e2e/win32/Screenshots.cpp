@@ -85,6 +85,13 @@ void Press(HWND window, const char* caption) {
 
 }  // namespace
 
+// The program's window of that caption, once shown, copied and closed.
+void CaptureAndClose(const Process& program, const char* caption, const std::string& file) {
+  HWND shown = Expect(WaitForWindow([&] { return FindTopLevel(program.Id(), caption); }, 10s), caption);
+  Capture(shown, file);
+  PostMessageA(shown, WM_CLOSE, 0, 0);
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fputs("usage: skarvel-screenshots FOLDER\n", stderr);
@@ -127,15 +134,9 @@ int main(int argc, char** argv) {
     Press(window, "Show/Hide files in the wad");
 
     Press(window, "Select a Folder");
-    HWND sourceDialog = Expect(WaitForWindow([&] { return FindTopLevel(skarvel.Id(), "Select Files..."); }, 10s),
-                               "the source-folder dialog");
-    Capture(sourceDialog, output + "\\dialog-win32-select-files.bmp");
-    PostMessageA(sourceDialog, WM_CLOSE, 0, 0);
+    CaptureAndClose(skarvel, "Select Files...", output + "\\dialog-win32-select-files.bmp");
     Press(window, "Change GP4 Path");
-    HWND gameDialog = Expect(WaitForWindow([&] { return FindTopLevel(skarvel.Id(), "Manual Path Entry"); }, 10s),
-                             "the game-folder dialog");
-    Capture(gameDialog, output + "\\dialog-win32-manual-path.bmp");
-    PostMessageA(gameDialog, WM_CLOSE, 0, 0);
+    CaptureAndClose(skarvel, "Manual Path Entry", output + "\\dialog-win32-manual-path.bmp");
     PostMessageA(window, WM_CLOSE, 0, 0);
     skarvel.Wait(20s);
   }
@@ -157,10 +158,7 @@ int main(int argc, char** argv) {
   Process skarvel(ProgramBeside("Skarvel.exe"), {archive}, dir.native());
   HWND window = Expect(WaitForWindow([&] { return FindTopLevel(skarvel.Id(), "Skarvel 3.3"); }, 20s), "the main window");
   PostMessageA(window, WM_SYSCOMMAND, 0x0110, 0);  // "Patch history..." in the system menu
-  HWND history = Expect(WaitForWindow([&] { return FindTopLevel(skarvel.Id(), "Patch history - cars.wad"); }, 10s),
-                        "the patch history");
-  Capture(history, output + "\\window-win32-patch-history.bmp");
-  PostMessageA(history, WM_CLOSE, 0, 0);
+  CaptureAndClose(skarvel, "Patch history - cars.wad", output + "\\window-win32-patch-history.bmp");
   PostMessageA(window, WM_CLOSE, 0, 0);
   skarvel.Wait(20s);
   return 0;
