@@ -1,5 +1,6 @@
 #include "archive/WadUpdate.h"
 
+#include <ctime>
 #include <utility>
 
 #include "archive/UpdateLayout.h"
@@ -260,6 +261,7 @@ void UpdateArchive(AppState& state, Workbench& bench, const UpdateOptions& optio
     pending.emplace(options.history->Begin(patch));
   });
   pending->Commit();
+  options.history->NoteRun(patch);
 }
 
 }  // namespace
@@ -378,7 +380,12 @@ bool Update1wad(AppState& state, Workbench& bench, const UpdateOptions& options)
 UpdateOptions RecordedUpdate(const AppState& state, std::string how, std::string package) {
   UpdateOptions options;
   if (state.history) options.history = &*state.history;
-  options.origin = {history::NewRunId(), std::move(how), std::move(package)};
+  // The steps of one package's installation, each a process of its own, make one run.
+  std::string run;
+  if (state.history && !package.empty()) {
+    run = state.history->RunToContinue(package, static_cast<std::int64_t>(std::time(nullptr)));
+  }
+  options.origin = {run.empty() ? history::NewRunId() : std::move(run), std::move(how), std::move(package)};
   return options;
 }
 

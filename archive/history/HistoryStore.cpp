@@ -16,6 +16,8 @@ constexpr std::size_t kChunk = 1 << 20;
 constexpr char kPendingName[] = "pending.patch";
 constexpr char kPendingOldName[] = "pending.old";
 constexpr char kMarkName[] = "restore.mark";
+constexpr char kRunNoteName[] = "newest.run";
+constexpr std::int64_t kRunGap = 30 * 60;  // seconds between two steps of one installation
 
 std::string ReadWhole(const std::string& path) {
   File file = File::OpenForReading(path);
@@ -224,6 +226,35 @@ void HistoryStore::Pending::Commit() {
   const std::string pendingOld = folder_ + "\\" + kPendingOldName;
   if (FileExists(pendingOld)) RenameFile(pendingOld, OldArchiveOf(numbered));
   RenameFile(file, numbered);
+}
+
+// The note reads "RUN\nTIME\nPACKAGE": the package's key, which may hold any
+// byte, comes last.
+void HistoryStore::NoteRun(const Patch& patch) const noexcept {
+  try {
+    const std::string note = root_ + "\\" + kRunNoteName;
+    WriteSynced(note + ".new", patch.run + "\n" + std::to_string(patch.time) + "\n" +
+                                   (patch.package.empty() ? "" : ArchiveKey(patch.package)));
+    RenameFile(note + ".new", note);
+  } catch (const std::exception&) {
+  }
+}
+
+std::string HistoryStore::RunToContinue(const std::string& folder, std::int64_t now) const {
+  const std::string note = root_ + "\\" + kRunNoteName;
+  if (!FileExists(note)) return {};
+  const std::string text = ReadWhole(note);
+  const std::size_t first = text.find('\n');
+  const std::size_t second = first == std::string::npos ? first : text.find('\n', first + 1);
+  if (second == std::string::npos || first == 0) return {};
+  std::int64_t time = 0;
+  try {
+    time = std::stoll(text.substr(first + 1, second - first - 1));
+  } catch (const std::exception&) {
+    return {};
+  }
+  if (text.substr(second + 1) != ArchiveKey(folder) || now < time || now - time >= kRunGap) return {};
+  return text.substr(0, first);
 }
 
 void HistoryStore::Prepare(const std::string& archive) const {

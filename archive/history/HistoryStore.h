@@ -97,6 +97,15 @@ class HistoryStore {
     bool finished_ = false;
   };
 
+  // The run of the patch that has just taken its number, noted for the next
+  // patch of the same package: each step of an installation is a process of
+  // its own. Best effort: a note that cannot be written starts a new run later.
+  void NoteRun(const Patch& patch) const noexcept;
+  // The run that a new patch of the installer's package in folder continues:
+  // the noted run, when the newest patch was that package's and was made less
+  // than half an hour before now; empty for a new run.
+  std::string RunToContinue(const std::string& folder, std::int64_t now) const;
+
   // Removes the archive's history; the bytes its files took.
   std::int64_t Forget(const std::string& archive) const;
   // The mark of a restore of the archive that undoes the patches from first on.

@@ -127,6 +127,36 @@ TEST_F(HistoryTest, EitherPackageIsUndoneWithWhatCameAfterIt) {
   }
 }
 
+// Each step of a package's installation is a process of its own; together they
+// are one run, until another patch comes between or half an hour passes.
+TEST_F(HistoryTest, TheStepsOfOnePackageMakeOneRun) {
+  state.history.emplace(store.Root());
+  WriteNativeFile(dir.Native("track.wad"), PackedWad({{"a.tex", "a"}}));
+  WriteNativeFile(dir.Native("src\\a.tex"), "A");
+  bench.archiveText = archive;
+  bench.sourceText = dir.Internal("src\\a.tex");
+  struct Step {
+    const char* how;
+    std::string package;
+    bool sameRun;  // as the patch before
+  };
+  const std::string package = dir.Internal("package");
+  for (const Step& step : {Step{"installer", package, false}, Step{"installer", package, true},
+                           Step{"installer", dir.Internal("other"), false}, Step{"window", "", false},
+                           Step{"installer", package, false}, Step{"installer", package, true}}) {
+    const std::vector<HistoryStore::Entry> before = store.Read(archive);
+    ASSERT_TRUE(Update1wad(state, bench, RecordedUpdate(state, step.how, step.package)));
+    const std::vector<HistoryStore::Entry> after = store.Read(archive);
+    ASSERT_EQ(after.size(), before.size() + 1);
+    if (!before.empty()) {
+      EXPECT_EQ(after.back().patch.run == before.back().patch.run, step.sameRun) << after.size();
+    }
+  }
+  const std::int64_t last = store.Read(archive).back().patch.time;
+  EXPECT_FALSE(store.RunToContinue(package, last + 1799).empty());
+  EXPECT_TRUE(store.RunToContinue(package, last + 1800).empty()) << "half an hour later";
+}
+
 TEST_F(HistoryTest, ARefusedRestoreChangesNeitherTheArchiveNorItsHistory) {
   const Chain& chain = kChains[0];
   struct Case {

@@ -151,7 +151,7 @@ TEST_F(PatchHistoryTest, OffersNoRestoreOfAnArchiveItCannotGiveBack) {
       {"damaged",
        [](const test::TempDir& d) {
          for (const auto& folder : std::filesystem::directory_iterator(d.Native("history"))) {
-           WriteNativeFile(folder.path().string() + "/000001.patch", "SKARVEL HISTORY\n?");
+           if (folder.is_directory()) WriteNativeFile(folder.path().string() + "/000001.patch", "SKARVEL HISTORY\n?");
          }
        },
        "", true},
