@@ -68,7 +68,7 @@ void PrintArchive(const std::string& archive, const std::vector<HistoryStore::En
   for (std::size_t k = 0; k < patches.size(); ++k) PrintPatch(k + 1, patches[k].patch, out);
   if (!patches.empty()) {
     const Patch& newest = patches.back().patch;
-    if (history::IdentityOf(archive) != newest.after) {
+    if (history::IdentityOf(archive, newest.version) != newest.after) {
       out << "note\tanother program changed the archive since patch " << patches.size()
           << "; its history no longer restores it\n";
     }

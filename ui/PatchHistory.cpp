@@ -56,7 +56,8 @@ void PatchHistoryForm::List() {
     view_.SetNote("No patch of this archive is recorded.");
     return;
   }
-  restorable_ = history::IdentityOf(archive_) == patches_.back().patch.after;
+  const history::Patch& newest = patches_.back().patch;
+  restorable_ = history::IdentityOf(archive_, newest.version) == newest.after;
   if (!restorable_) {
     view_.SetNote("Another program changed the archive since patch " + std::to_string(patches_.size()) +
                   ": its history no longer restores it.");

@@ -12,7 +12,6 @@
 namespace skarvel::history {
 namespace {
 
-constexpr std::size_t kChunk = 1 << 20;
 constexpr char kPendingName[] = "pending.patch";
 constexpr char kPendingOldName[] = "pending.old";
 constexpr char kMarkName[] = "restore.mark";
@@ -58,7 +57,7 @@ std::vector<std::pair<std::size_t, std::string>> NumberedFiles(const std::string
 
 }  // namespace
 
-std::optional<ArchiveIdentity> IdentityOf(File& file) {
+std::optional<ArchiveIdentity> IdentityOf(File& file, std::uint32_t version) {
   ArchiveIdentity identity;
   identity.length = file.Size();
   std::int32_t count = 0;
@@ -69,19 +68,21 @@ std::optional<ArchiveIdentity> IdentityOf(File& file) {
   std::string head(static_cast<std::size_t>(headSize), '\0');
   file.ReadAt(0, head.data(), head.size());
   identity.directory = Checksum(head);
-  std::string chunk;
-  for (std::int64_t at = headSize; at < identity.length; at += static_cast<std::int64_t>(kChunk)) {
-    chunk.resize(static_cast<std::size_t>(std::min<std::int64_t>(kChunk, identity.length - at)));
-    file.ReadAt(at, chunk.data(), chunk.size());
-    identity.content = Checksum(chunk, identity.content);
+  ContentChecksum content(version);
+  std::string piece;
+  for (std::int64_t at = headSize; at < identity.length; at += static_cast<std::int64_t>(ContentChecksum::kPiece)) {
+    piece.resize(static_cast<std::size_t>(std::min<std::int64_t>(ContentChecksum::kPiece, identity.length - at)));
+    file.ReadAt(at, piece.data(), piece.size());
+    content.Add(piece);
   }
+  identity.content = content.Value();
   return identity;
 }
 
-std::optional<ArchiveIdentity> IdentityOf(const std::string& path) {
+std::optional<ArchiveIdentity> IdentityOf(const std::string& path, std::uint32_t version) {
   try {
     File file = File::OpenForReading(path);
-    return IdentityOf(file);
+    return IdentityOf(file, version);
   } catch (const IoError&) {
     return std::nullopt;
   }
@@ -139,7 +140,7 @@ void HistoryStore::Settle(const std::string& archive, const std::string& folder)
   bool replaced = false;
   try {
     const Patch patch = DecodePatch(ReadWhole(pending), pending);
-    replaced = IdentityOf(archive) == patch.after;
+    replaced = IdentityOf(archive, patch.version) == patch.after;
   } catch (const FormatError&) {
     // Synced before the archive was replaced: a damaged one never was.
   }

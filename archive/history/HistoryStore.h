@@ -19,11 +19,11 @@
 
 namespace skarvel::history {
 
-// The identity of the archive in file, read from it whole; nothing when its
-// count or directory cannot be read.
-std::optional<ArchiveIdentity> IdentityOf(File& file);
+// The identity of the archive in file, read from it whole, as the history file
+// of a version takes it; nothing when its count or directory cannot be read.
+std::optional<ArchiveIdentity> IdentityOf(File& file, std::uint32_t version = kPatchVersion);
 // The same for the archive at path; nothing also when there is no such file.
-std::optional<ArchiveIdentity> IdentityOf(const std::string& path);
+std::optional<ArchiveIdentity> IdentityOf(const std::string& path, std::uint32_t version = kPatchVersion);
 
 // The form of an archive's (or a package folder's) path that names it in the
 // history: on Windows,

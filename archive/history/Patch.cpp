@@ -12,7 +12,6 @@ namespace {
 // A history file: this magic, the version, the payload's length and checksum,
 // then the payload. Numbers are little-endian.
 constexpr char kMagic[16] = {'S', 'K', 'A', 'R', 'V', 'E', 'L', ' ', 'H', 'I', 'S', 'T', 'O', 'R', 'Y', '\n'};
-constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kPreambleSize = sizeof kMagic + 4 + 8 + 8;
 constexpr std::int64_t kRecordSize = 136;
 
@@ -135,6 +134,40 @@ std::uint64_t Checksum(std::string_view bytes, std::uint64_t seed) {
   return hash ^ (hash >> 32) ^ bytes.size();
 }
 
+namespace {
+constexpr std::uint64_t kPrime = 0x100000001b3ULL;
+}  // namespace
+
+ContentChecksum::ContentChecksum(std::uint32_t version) : version_(version) {
+  for (std::uint64_t k = 0; k < 4; ++k) lanes_[k] = 0xcbf29ce484222325ULL ^ (k * 0x9e3779b97f4a7c15ULL);
+}
+
+void ContentChecksum::Add(std::string_view piece) {
+  length_ += piece.size();
+  if (version_ == 1) {
+    chain_ = Checksum(piece, chain_);
+    return;
+  }
+  std::size_t i = 0;
+  for (; i + 32 <= piece.size(); i += 32) {
+    for (std::size_t k = 0; k < 4; ++k) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, piece.data() + i + 8 * k, 8);
+      lanes_[k] = (lanes_[k] ^ word) * kPrime;
+      lanes_[k] ^= lanes_[k] >> 29;
+    }
+  }
+  // Only the last piece has bytes left over.
+  for (; i < piece.size(); ++i) lanes_[0] = (lanes_[0] ^ static_cast<unsigned char>(piece[i])) * kPrime;
+}
+
+std::uint64_t ContentChecksum::Value() const {
+  if (version_ == 1) return chain_;
+  std::uint64_t hash = lanes_[0];
+  for (std::size_t k = 1; k < 4; ++k) hash = ((hash ^ lanes_[k]) * kPrime) ^ (hash >> 32);
+  return hash ^ length_;
+}
+
 std::int64_t Patch::StoredBytes() const {
   std::int64_t total = static_cast<std::int64_t>(oldHead.size());
   for (const StoredRegion& region : stored) total += static_cast<std::int64_t>(region.bytes.size());
@@ -179,7 +212,7 @@ std::string EncodePatch(const Patch& patch) {
 
   Writer file;
   file.out().append(kMagic, sizeof kMagic);
-  file.U32(kVersion);
+  file.U32(patch.version);
   file.U64(payload.out().size());
   file.U64(Checksum(payload.out()));
   file.out() += payload.out();
@@ -192,7 +225,8 @@ Patch DecodePatch(std::string_view bytes, const std::string& fileName) {
     throw FormatError("The file " + DisplayPath(fileName) + " is no history file of this program.");
   }
   head.Take(sizeof kMagic);
-  if (const std::uint32_t version = head.U32(); version != kVersion) {
+  const std::uint32_t version = head.U32();
+  if (version < kOldestPatchVersion || version > kPatchVersion) {
     throw FormatError("The history file " + DisplayPath(fileName) + " has version " + std::to_string(version) +
                       ", which this program does not read.");
   }
@@ -204,6 +238,7 @@ Patch DecodePatch(std::string_view bytes, const std::string& fileName) {
 
   Reader reader(body, fileName);
   Patch patch;
+  patch.version = version;
   for (std::string* text : {&patch.archive, &patch.run, &patch.how, &patch.package, &patch.source}) {
     *text = reader.Text();
   }

@@ -3,6 +3,7 @@
 // to give the archive back byte for byte as the patch found it (its old
 // directory, the old bytes the rewrite dropped, and where the bytes it kept now
 // lie), kept in a file of the program's own format (see the README).
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,29 @@ namespace skarvel::history {
 // A checksum of bytes: 64 bits, a word at a time, enough to tell damage and
 // another program's change from the expected bytes.
 std::uint64_t Checksum(std::string_view bytes, std::uint64_t seed = 0);
+
+// The versions of the history file. Version 1 took the checksum of an
+// archive's content in one chain of words; version 2 takes it in four
+// interleaved chains, which a processor runs side by side: every restore and
+// every recorded patch reads a whole archive for it.
+inline constexpr std::uint32_t kOldestPatchVersion = 1;
+inline constexpr std::uint32_t kPatchVersion = 2;
+
+// The checksum of an archive's content (every byte after its directory) as the
+// history file of a version takes it, fed in pieces of 1 MiB, the last shorter.
+class ContentChecksum {
+ public:
+  static constexpr std::size_t kPiece = 1 << 20;
+  explicit ContentChecksum(std::uint32_t version);
+  void Add(std::string_view piece);
+  std::uint64_t Value() const;
+
+ private:
+  std::uint32_t version_;
+  std::uint64_t chain_ = 0;  // version 1
+  std::uint64_t lanes_[4];   // version 2
+  std::uint64_t length_ = 0;
+};
 
 struct ReplacedEntry {
   std::int32_t index = 0;
@@ -52,6 +76,8 @@ struct ArchiveIdentity {
 };
 
 struct Patch {
+  // The version of the file it came from, which chose how after.content was taken.
+  std::uint32_t version = kPatchVersion;
   // Who made it.
   std::string archive;  // internal path
   std::string run;      // shared by the patches of one run

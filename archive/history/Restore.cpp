@@ -124,7 +124,7 @@ RestorePlan PlanRestore(const HistoryStore& store, const std::string& archive, s
                         std::to_string(first));
   }
   const Patch& newest = patches.back().patch;
-  if (IdentityOf(archive) != newest.after) {
+  if (IdentityOf(archive, newest.version) != newest.after) {
     Refuse(archive, "another program changed the archive since its last recorded patch");
   }
   RestorePlan plan{archive, first, {}};

@@ -157,6 +157,21 @@ TEST_F(HistoryTest, TheStepsOfOnePackageMakeOneRun) {
   EXPECT_TRUE(store.RunToContinue(package, last + 1800).empty()) << "half an hour later";
 }
 
+// The first version's files took the content checksum in one chain; each file
+// is checked by the checksum of its own version, so those histories still restore.
+TEST_F(HistoryTest, AHistoryFileOfTheFirstVersionStillRestores) {
+  const std::vector<std::string> states = Apply(kChains[0]);
+  const std::string newest = ToNativePath(store.Read(archive).back().file);
+  Patch patch = DecodePatch(ReadNativeFile(newest), newest);
+  patch.version = 1;
+  WriteNativeFile(newest, EncodePatch(patch));
+  EXPECT_THROW(PlanRestore(store, archive, 1), RefusedError) << "the second version's checksum in a first's file";
+  patch.after = *IdentityOf(archive, 1);
+  WriteNativeFile(newest, EncodePatch(patch));
+  Restore(store, PlanRestore(store, archive, 1));
+  EXPECT_EQ(Bytes(), states[0]);
+}
+
 TEST_F(HistoryTest, ARefusedRestoreChangesNeitherTheArchiveNorItsHistory) {
   const Chain& chain = kChains[0];
   struct Case {
