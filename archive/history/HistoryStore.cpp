@@ -233,9 +233,13 @@ void HistoryStore::Pending::Commit() {
 // byte, comes last.
 void HistoryStore::NoteRun(const Patch& patch) const noexcept {
   try {
+    // Not synced: a note that a crash damaged reads as none.
     const std::string note = root_ + "\\" + kRunNoteName;
-    WriteSynced(note + ".new", patch.run + "\n" + std::to_string(patch.time) + "\n" +
-                                   (patch.package.empty() ? "" : ArchiveKey(patch.package)));
+    const std::string text = patch.run + "\n" + std::to_string(patch.time) + "\n" +
+                             (patch.package.empty() ? "" : ArchiveKey(patch.package));
+    File file = File::Create(note + ".new");
+    file.Write(text.data(), text.size());
+    file.Close();
     RenameFile(note + ".new", note);
   } catch (const std::exception&) {
   }
