@@ -247,8 +247,12 @@ void HistoryStore::NoteRun(const Patch& patch) const noexcept {
 
 std::string HistoryStore::RunToContinue(const std::string& folder, std::int64_t now) const {
   const std::string note = root_ + "\\" + kRunNoteName;
-  if (!FileExists(note)) return {};
-  const std::string text = ReadWhole(note);
+  std::string text;
+  try {
+    text = ReadWhole(note);
+  } catch (const IoError&) {
+    return {};  // no note, or one that another run is replacing: a new run
+  }
   const std::size_t first = text.find('\n');
   const std::size_t second = first == std::string::npos ? first : text.find('\n', first + 1);
   if (second == std::string::npos || first == 0) return {};
