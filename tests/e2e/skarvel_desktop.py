@@ -199,12 +199,31 @@ class DesktopSession:
         environment = dict(self.environment)
         environment["QT_QPA_PLATFORM"] = "xcb"
         environment.update(extra_environment or {})
-        self._log = open(os.path.join(self.work, "program.log"), "wb")
-        self._program = subprocess.Popen([self.program, *arguments], cwd=cwd or self.work, env=environment,
-                                         stdout=self._log, stderr=subprocess.STDOUT, start_new_session=True)
+        # A program that the new display turned away, as happens now and then
+        # right after the display of the scenario before ended, is started once more.
+        for attempt in (1, 2):
+            self._log = open(os.path.join(self.work, "program.log"), "wb")
+            self._program = subprocess.Popen([self.program, *arguments], cwd=cwd or self.work, env=environment,
+                                             stdout=self._log, stderr=subprocess.STDOUT, start_new_session=True)
+            if self._wait_for_start(window):
+                return
+            if attempt == 2 or "could not connect to display" not in self.program_log():
+                raise DesktopError("the program ended at start (exit code %s):\n%s"
+                                   % (self._program.returncode, self.program_log()))
+            time.sleep(1)
+
+    def _wait_for_start(self, window):
+        """True once the control named window shows; False when the program ended first."""
         # The first start of a sanitized build on a busy machine (the test run
         # goes on beside it) can take well beyond the usual wait.
-        wait_until(lambda: self.find(window, timeout=0), timeout=STARTUP_TIMEOUT, what="the control %r" % window)
+        deadline = time.monotonic() + STARTUP_TIMEOUT
+        while self._program.poll() is None:
+            if self.find(window, timeout=0):
+                return True
+            if time.monotonic() >= deadline:
+                raise DesktopError("timed out after %.0f s waiting for the control %r" % (STARTUP_TIMEOUT, window))
+            time.sleep(0.1)
+        return False
 
     def program_exit_code(self, timeout=DEFAULT_TIMEOUT):
         """Waits for the program to end by itself; its exit code."""
