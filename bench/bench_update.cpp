@@ -198,7 +198,7 @@ void WriteArchive(const std::string& path, const std::vector<std::string>& names
 
 std::string MiB(double bytes) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f MiB", bytes / (1024.0 * 1024.0));
+  std::snprintf(text, sizeof text, "%.2f MiB", bytes / (1024.0 * 1024.0));
   return text;
 }
 
