@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <future>
 #include <numeric>
 #include <optional>
 #include <utility>
@@ -381,14 +380,9 @@ void WriteArchive(const WadArchive& wad, const std::string& path, std::size_t n,
     }
   }
   writer.Flush();
-  if (beforeCommit) {
-    // The system puts the new archive on the disk while the caller reads it
-    // back (a history takes its identity from it), instead of after: the sync
-    // of the commit then finds little left to write.
-    auto synced = std::async(std::launch::async, [&] { replacement.file().Sync(); });
-    beforeCommit(replacement.file());
-    synced.get();
-  }
+  // A history reads the new archive back for its identity while the system
+  // writes it to the disk, instead of after.
+  if (beforeCommit) replacement.SyncWhile([&] { beforeCommit(replacement.file()); });
   // The old archive is usually the very file being replaced, and Windows does
   // not replace a file that is still open without delete sharing, as every file
   // of the program is opened.

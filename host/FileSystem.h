@@ -92,6 +92,10 @@ class ReplacementFile {
   // program holds open so that it cannot be replaced raises RefusedError naming
   // it, the target untouched.
   void Commit();
+  // Runs work (a record of the new version, say) while the system writes the
+  // new version to the disk, so that Commit() finds little left to write. An
+  // error of either is raised once both are done, the target untouched.
+  void SyncWhile(const std::function<void()>& work);
 
  private:
 #ifdef _WIN32
