@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
+#include "archive/WadArchive.h"
 #include "host/Encoding.h"
 #include "host/Errors.h"
 
@@ -119,6 +121,47 @@ void CheckPieces(const Patch& patch, Reader& reader) {
   if (end != patch.oldLength) reader.Damaged("the old archive's pieces do not fill it");
 }
 
+// The kept entries as runs of consecutive indexes (first, count), ascending and
+// apart, so that one list has one writing. Their old places are the old
+// directory's: the patch's own maker takes them from there.
+void WriteKeptRuns(const std::vector<KeptEntry>& kept, Writer& payload) {
+  std::vector<std::pair<std::int32_t, std::int32_t>> runs;
+  for (const KeptEntry& entry : kept) {
+    if (!runs.empty() && runs.back().first + runs.back().second == entry.index) {
+      ++runs.back().second;
+    } else {
+      runs.emplace_back(entry.index, 1);
+    }
+  }
+  payload.U32(static_cast<std::uint32_t>(runs.size()));
+  for (const auto& [first, count] : runs) {
+    payload.I32(first);
+    payload.I32(count);
+  }
+}
+
+std::vector<KeptEntry> ReadKeptRuns(const std::string& oldHead, Reader& reader) {
+  // Only the records the old directory holds can be named; whether they agree
+  // with its count is checked with the pieces.
+  const std::int64_t records = oldHead.size() < 4 ? 0 : static_cast<std::int64_t>(oldHead.size() - 4) / kRecordSize;
+  std::vector<KeptEntry> kept;
+  std::int64_t next = 0;  // the lowest index the next run may start at
+  for (std::uint32_t runs = reader.Count(4 + 4); runs > 0; --runs) {
+    const std::int64_t first = reader.I32();
+    const std::int64_t count = reader.I32();
+    if (first < next || count <= 0 || count > records - first) {
+      reader.Damaged("a run of kept entries is out of order or outside the old directory");
+    }
+    for (std::int64_t index = first; index < first + count; ++index) {
+      WadDirEntry record;
+      std::memcpy(&record, oldHead.data() + 4 + index * kRecordSize, sizeof record);
+      kept.push_back({static_cast<std::int32_t>(index), record.Offset, record.Size});
+    }
+    next = first + count + 1;
+  }
+  return kept;
+}
+
 }  // namespace
 
 std::uint64_t Checksum(std::string_view bytes, std::uint64_t seed) {
@@ -196,11 +239,15 @@ std::string EncodePatch(const Patch& patch) {
   payload.I64(patch.oldLength);
   payload.Text(patch.oldHead);
   payload.U32(patch.oldKeptWhole ? 1 : 0);
-  payload.U32(static_cast<std::uint32_t>(patch.kept.size()));
-  for (const KeptEntry& kept : patch.kept) {
-    payload.I32(kept.index);
-    payload.I64(kept.oldOffset);
-    payload.I64(kept.size);
+  if (patch.version >= kFirstVersionWithKeptRuns) {
+    WriteKeptRuns(patch.kept, payload);
+  } else {
+    payload.U32(static_cast<std::uint32_t>(patch.kept.size()));
+    for (const KeptEntry& kept : patch.kept) {
+      payload.I32(kept.index);
+      payload.I64(kept.oldOffset);
+      payload.I64(kept.size);
+    }
   }
   payload.U32(static_cast<std::uint32_t>(patch.stored.size()));
   for (const StoredRegion& region : patch.stored) {
@@ -261,11 +308,15 @@ Patch DecodePatch(std::string_view bytes, const std::string& fileName) {
   const std::uint32_t whole = reader.U32();
   if (whole > 1) reader.Damaged("it names no way the old archive is kept");
   patch.oldKeptWhole = whole == 1;
-  patch.kept.resize(reader.Count(4 + 8 + 8));
-  for (KeptEntry& kept : patch.kept) {
-    kept.index = reader.I32();
-    kept.oldOffset = reader.I64();
-    kept.size = reader.I64();
+  if (version >= kFirstVersionWithKeptRuns) {
+    patch.kept = ReadKeptRuns(patch.oldHead, reader);
+  } else {
+    patch.kept.resize(reader.Count(4 + 8 + 8));
+    for (KeptEntry& kept : patch.kept) {
+      kept.index = reader.I32();
+      kept.oldOffset = reader.I64();
+      kept.size = reader.I64();
+    }
   }
   patch.stored.resize(reader.Count(8 + 4));
   for (StoredRegion& region : patch.stored) {

@@ -117,6 +117,15 @@ TEST_F(HistoryTest, AnArchiveNearlyWhollyReplacedIsKeptWholeAtNoCopy) {
   EXPECT_FALSE(patches[1].patch.oldKeptWhole) << "a patch of one small entry of two";
 }
 
+// However many entries a patch leaves alone, it keeps the old directory, the
+// old bytes of what it replaced, and a few kilobytes besides.
+TEST_F(HistoryTest, APatchOfOneEntryKeepsLittleBeyondTheOldDirectoryAndItsOldBytes) {
+  std::vector<TestEntry> entries;
+  for (int i = 0; i < 2000; ++i) entries.push_back({"e" + std::to_string(i) + ".tex", std::string(100, 'x')});
+  Apply({"2000 entries", PackedWad(entries), {{"", {{"e1000.tex", "new"}}}}});
+  EXPECT_LE(FileSizeOf(store.Read(archive).back().file), 4 + 2000 * 136 + 100 + 4096);
+}
+
 TEST_F(HistoryTest, EitherPackageIsUndoneWithWhatCameAfterIt) {
   const Chain& chain = kChains[3];
   for (const auto& [package, state] : {std::pair{"C:\\pkgB", 1}, std::pair{"C:\\pkgA", 0}}) {
