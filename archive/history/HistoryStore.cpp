@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "archive/WadArchive.h"
 #include "host/Encoding.h"
 #include "host/Errors.h"
 #include "host/FileSystem.h"
@@ -63,7 +64,7 @@ std::optional<ArchiveIdentity> IdentityOf(File& file, std::uint32_t version) {
   std::int32_t count = 0;
   if (identity.length < 4) return std::nullopt;
   file.ReadAt(0, &count, 4);
-  const std::int64_t headSize = 4 + static_cast<std::int64_t>(count) * 136;
+  const std::int64_t headSize = kWadHeaderSize + static_cast<std::int64_t>(count) * kWadRecordSize;
   if (count < 0 || headSize > identity.length) return std::nullopt;
   std::string head(static_cast<std::size_t>(headSize), '\0');
   file.ReadAt(0, head.data(), head.size());

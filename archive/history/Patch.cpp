@@ -15,7 +15,6 @@ namespace {
 // then the payload. Numbers are little-endian.
 constexpr char kMagic[16] = {'S', 'K', 'A', 'R', 'V', 'E', 'L', ' ', 'H', 'I', 'S', 'T', 'O', 'R', 'Y', '\n'};
 constexpr std::size_t kPreambleSize = sizeof kMagic + 4 + 8 + 8;
-constexpr std::int64_t kRecordSize = 136;
 
 class Writer {
  public:
@@ -92,7 +91,7 @@ void CheckPieces(const Patch& patch, Reader& reader) {
   if (patch.oldHead.size() < 4) reader.Damaged("the old directory is missing");
   std::int32_t count = 0;
   std::memcpy(&count, patch.oldHead.data(), 4);
-  if (count < 0 || patch.oldHead.size() != 4 + static_cast<std::uint64_t>(count) * kRecordSize) {
+  if (count < 0 || patch.oldHead.size() != static_cast<std::uint64_t>(kWadHeaderSize + count * kWadRecordSize)) {
     reader.Damaged("the old directory does not match its count");
   }
   const auto headEnd = static_cast<std::int64_t>(patch.oldHead.size());
@@ -143,7 +142,7 @@ void WriteKeptRuns(const std::vector<KeptEntry>& kept, Writer& payload) {
 std::vector<KeptEntry> ReadKeptRuns(const std::string& oldHead, Reader& reader) {
   // Only the records the old directory holds can be named; whether they agree
   // with its count is checked with the pieces.
-  const std::int64_t records = oldHead.size() < 4 ? 0 : static_cast<std::int64_t>(oldHead.size() - 4) / kRecordSize;
+  const std::int64_t records = oldHead.size() < 4 ? 0 : static_cast<std::int64_t>(oldHead.size() - 4) / kWadRecordSize;
   std::vector<KeptEntry> kept;
   std::int64_t next = 0;  // the lowest index the next run may start at
   for (std::uint32_t runs = reader.Count(4 + 4); runs > 0; --runs) {
@@ -154,7 +153,7 @@ std::vector<KeptEntry> ReadKeptRuns(const std::string& oldHead, Reader& reader) 
     }
     for (std::int64_t index = first; index < first + count; ++index) {
       WadDirEntry record;
-      std::memcpy(&record, oldHead.data() + 4 + index * kRecordSize, sizeof record);
+      std::memcpy(&record, oldHead.data() + kWadHeaderSize + index * kWadRecordSize, sizeof record);
       kept.push_back({static_cast<std::int32_t>(index), record.Offset, record.Size});
     }
     next = first + count + 1;

@@ -32,7 +32,7 @@ void WriteArchiveBefore(const HistoryStore::Entry& entry, File& current, File& o
   std::int32_t count = 0;
   if (current.LengthAtOpen() < 4) Refuse(patch.archive, "the archive is shorter than its count");
   current.ReadAt(0, &count, 4);
-  if (count < 0 || 4 + static_cast<std::int64_t>(count) * 136 > current.LengthAtOpen()) {
+  if (count < 0 || kWadHeaderSize + static_cast<std::int64_t>(count) * kWadRecordSize > current.LengthAtOpen()) {
     Refuse(patch.archive, "its directory does not fit in it");
   }
   std::vector<WadDirEntry> entries(static_cast<std::size_t>(count));
